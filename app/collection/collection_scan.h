@@ -1,0 +1,41 @@
+// The collection scan: one widget row per ".wgt" file of the collection folder.
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace kelvara::collection {
+
+struct WidgetRow {
+    std::string caption;     // the package's file name inside the collection folder
+    std::string widgetName;  // the manifest's description without line feeds
+    int64_t size = 0;
+    std::string sizeText;    // decimal, no grouping
+    std::string dateText;    // platform::DateText of the modification time
+    time_t modified = 0;
+};
+
+// Reads a package's widget name; may throw (std::exception) on a manifest it cannot read.
+using WidgetNameReader = std::function<std::string(const std::string& packagePath)>;
+
+struct ScanResult {
+    std::vector<WidgetRow> rows;  // in caption order
+    std::string firstError;       // the text of the first widget-name error, or empty
+};
+
+// Lists the files of `folder` (ending in "/") whose names end in ".wgt" in any letter case,
+// hidden ones included and folders left out, and reads each widget name with `reader` from
+// folder + caption. A reader error leaves that row's name empty and the scan goes on; the first
+// error's text is returned so the caller can show it once.
+ScanResult ScanCollection(const std::string& folder, const WidgetNameReader& reader);
+
+// True when `name` ends in ".wgt" in any letter case.
+bool IsPackageFileName(const std::string& name);
+
+// Caption order of the list: locale collation, ties broken byte-wise so the order is total.
+bool CaptionLess(const std::string& a, const std::string& b);
+
+}  // namespace kelvara::collection

@@ -1,0 +1,12 @@
+#include <ostream>
+
+#include "cli/commands.h"
+
+namespace kelvara::cli {
+
+int CmdManifest(const Args&, std::ostream&, std::ostream& err) {
+    err << "kelvara-cli manifest: not available in this build\n";
+    return 2;
+}
+
+}  // namespace kelvara::cli

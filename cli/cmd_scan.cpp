@@ -1,0 +1,24 @@
+#include <ostream>
+
+#include "app/collection/collection_scan.h"
+#include "app/collection/widget_name.h"
+#include "cli/commands.h"
+
+namespace kelvara::cli {
+
+int CmdScan(const Args& args, std::ostream& out, std::ostream& err) {
+    if (args.size() != 1) return UsageError(err, "scan", "usage: kelvara-cli scan FOLDER");
+    std::string folder = args[0];
+    if (folder.empty() || folder.back() != '/') folder += '/';
+    collection::ScanResult result = collection::ScanCollection(folder, collection::ReadWidgetName);
+    for (const collection::WidgetRow& row : result.rows)
+        out << row.caption << '\t' << row.widgetName << '\t' << row.sizeText << '\t' << row.dateText
+            << '\n';
+    if (!result.firstError.empty()) {
+        err << result.firstError << '\n';
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace kelvara::cli

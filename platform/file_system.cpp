@@ -1,0 +1,90 @@
+#include "platform/file_system.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace kelvara::platform {
+
+std::vector<FolderEntry> ListFolder(const std::string& folder) {
+    std::vector<FolderEntry> entries;
+    DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
+    if (!dir) return entries;
+    std::string prefix = folder.empty() || folder.back() == '/' ? folder : folder + "/";
+    while (dirent* d = readdir(dir)) {
+        if (std::strcmp(d->d_name, ".") == 0 || std::strcmp(d->d_name, "..") == 0) continue;
+        FolderEntry e;
+        e.name = d->d_name;
+        struct stat st;
+        if (stat((prefix + e.name).c_str(), &st) == 0) {
+            e.isDirectory = S_ISDIR(st.st_mode);
+            e.size = static_cast<uint64_t>(st.st_size);
+            e.modified = st.st_mtime;
+        }
+        entries.push_back(std::move(e));
+    }
+    closedir(dir);
+    return entries;
+}
+
+bool PathExists(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0;
+}
+
+bool IsDirectory(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool IsRegularFile(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool CreateFolder(const std::string& path) {
+    return mkdir(path.c_str(), 0777) == 0 || IsDirectory(path);
+}
+
+bool SetFileModified(const std::string& path, time_t when) {
+    struct timespec times[2];
+    times[0].tv_sec = when;
+    times[0].tv_nsec = 0;
+    times[1] = times[0];
+    return utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
+}
+
+time_t FileModified(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 ? st.st_mtime : static_cast<time_t>(-1);
+}
+
+bool IsReadOnly(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 && (st.st_mode & S_IWUSR) == 0;
+}
+
+bool SetReadOnly(const std::string& path, bool readOnly) {
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0) return false;
+    mode_t mode = st.st_mode & 0777;
+    mode = readOnly ? (mode & ~static_cast<mode_t>(0222)) : (mode | S_IWUSR);
+    return chmod(path.c_str(), mode) == 0;
+}
+
+bool SetPermissions(const std::string& path, unsigned mode) {
+    return chmod(path.c_str(), static_cast<mode_t>(mode & 0777)) == 0;
+}
+
+bool IsSameFile(const std::string& a, const std::string& b) {
+    struct stat sa, sb;
+    return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
+}
+
+std::string LastErrorText() { return std::strerror(errno); }
+
+}  // namespace kelvara::platform

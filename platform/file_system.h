@@ -1,0 +1,45 @@
+// File and folder services used across the program (POSIX underneath).
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <string>
+#include <vector>
+
+namespace kelvara::platform {
+
+struct FolderEntry {
+    std::string name;
+    bool isDirectory = false;  // a symlink counts as what it points to
+    uint64_t size = 0;
+    time_t modified = 0;
+};
+
+// The entries of a folder (without "." and ".."), in the order the system returns them.
+// An unreadable folder gives an empty list.
+std::vector<FolderEntry> ListFolder(const std::string& folder);
+
+bool PathExists(const std::string& path);
+bool IsDirectory(const std::string& path);
+bool IsRegularFile(const std::string& path);
+// Creates one folder level (mode 0777 less the umask); true when it exists afterwards.
+bool CreateFolder(const std::string& path);
+// Sets the file's access and modification times.
+bool SetFileModified(const std::string& path, time_t when);
+// The file's modification time, or -1.
+time_t FileModified(const std::string& path);
+
+// Read-only means the owner has no write permission bit. The bits are checked directly:
+// root is never refused by the kernel.
+bool IsReadOnly(const std::string& path);
+bool SetReadOnly(const std::string& path, bool readOnly);
+// Applies permission bits (only 0777: never setuid, setgid or sticky).
+bool SetPermissions(const std::string& path, unsigned mode);
+
+// True when both paths name the same existing file (device and inode).
+bool IsSameFile(const std::string& a, const std::string& b);
+
+// The text of errno for messages.
+std::string LastErrorText();
+
+}  // namespace kelvara::platform
