@@ -1,0 +1,71 @@
+#include "archive/pkware_cipher.h"
+
+#include <array>
+
+namespace kelvara::archive {
+
+namespace {
+
+constexpr std::array<uint32_t, 256> MakeCrcTable() {
+    std::array<uint32_t, 256> table{};
+    for (uint32_t n = 0; n < 256; ++n) {
+        uint32_t c = n;
+        for (int k = 0; k < 8; ++k)
+            c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+        table[n] = c;
+    }
+    return table;
+}
+
+constexpr std::array<uint32_t, 256> kCrcTable = MakeCrcTable();
+
+constexpr uint32_t CrcStep(uint32_t crc, uint8_t b) {
+    return kCrcTable[(crc ^ b) & 0xFF] ^ (crc >> 8);
+}
+
+constexpr size_t kHeaderSize = 12;
+
+}  // namespace
+
+void PkwareCipher::Init(std::string_view password) {
+    key0_ = 0x12345678u;
+    key1_ = 0x23456789u;
+    key2_ = 0x34567890u;
+    for (char c : password)
+        UpdateKeys(static_cast<uint8_t>(c));
+}
+
+void PkwareCipher::UpdateKeys(uint8_t plain) {
+    key0_ = CrcStep(key0_, plain);
+    key1_ = (key1_ + (key0_ & 0xFF)) * 134775813u + 1;
+    key2_ = CrcStep(key2_, static_cast<uint8_t>(key1_ >> 24));
+}
+
+uint8_t PkwareCipher::StreamByte() const {
+    const uint16_t temp = static_cast<uint16_t>(key2_ | 2);
+    return static_cast<uint8_t>((temp * (temp ^ 1)) >> 8);
+}
+
+uint8_t PkwareCipher::DecryptByte(uint8_t c) {
+    const uint8_t plain = c ^ StreamByte();
+    UpdateKeys(plain);
+    return plain;
+}
+
+void PkwareCipher::Decrypt(uint8_t* data, size_t n) {
+    for (size_t i = 0; i < n; ++i)
+        data[i] = DecryptByte(data[i]);
+}
+
+bool PkwareCipher::CheckPassword(std::string_view password, const uint8_t header[12],
+                                 uint8_t checkByte) {
+    if (password.empty())
+        return false;
+    Init(password);
+    uint8_t last = 0;
+    for (size_t i = 0; i < kHeaderSize; ++i)
+        last = DecryptByte(header[i]);
+    return last == checkByte;
+}
+
+}  // namespace kelvara::archive
