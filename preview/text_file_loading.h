@@ -1,0 +1,73 @@
+// Turning the bytes of a text file into lines of UTF-16 text: the byte-order mark picks the
+// encoding (UTF-16 LE/BE, UTF-8); without one, the bytes are UTF-8 when they are valid UTF-8 and
+// Windows-1251 otherwise. Lines end at CR, LF or U+2028; CR LF is one break.
+#pragma once
+
+#include <cstddef>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kelvara::preview {
+
+enum class TextEncoding { Utf16LittleEndian, Utf16BigEndian, Utf8, EightBit };
+enum class LineBreakKind { Dos, Unix, Mac, Unicode };
+
+// A file that cannot be opened or read: "Cannot open file "<path>". <reason>".
+class TextFileOpenError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// UTF-16 text whose byte count is odd: "Number of chars must be a multiple of 2".
+class TextEncodingError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// One line inside a contiguous text buffer.
+struct TextLineSpan {
+    size_t start = 0;
+    size_t length = 0;
+};
+
+// The whole decoded text in one buffer (line breaks included) and where each line lies in it.
+// This is the form that avoids one heap object per line for large files.
+struct DecodedText {
+    std::u16string text;
+    std::vector<TextLineSpan> lines;
+    TextEncoding encoding = TextEncoding::EightBit;
+    LineBreakKind lineBreak = LineBreakKind::Dos;
+
+    std::u16string_view Line(size_t index) const {
+        return std::u16string_view(text).substr(lines[index].start, lines[index].length);
+    }
+};
+
+// The same content with one string per line, for callers that prefer it.
+struct TextFileContents {
+    std::vector<std::u16string> lines;
+    TextEncoding encoding = TextEncoding::EightBit;
+    LineBreakKind lineBreak = LineBreakKind::Dos;
+};
+
+// Decodes the characters only (no splitting); `encoding` receives what the bytes held.
+std::u16string DecodeCharacters(std::string_view bytes, TextEncoding& encoding);
+
+// Splits text into lines: a break is at most one U+2028, then at most one CR, then at most one
+// LF; a text ending in a break gets a last, empty line; an empty text has no lines. Zero
+// characters are ordinary characters.
+std::vector<TextLineSpan> SplitLines(std::u16string_view text, LineBreakKind& kind);
+
+DecodedText DecodeTextBuffer(std::string_view bytes);
+TextFileContents DecodeText(std::string_view bytes);
+
+// Reads the whole file (shared for reading and writing by others) and decodes it.
+DecodedText LoadTextFileBuffer(const std::string& path);
+TextFileContents LoadTextFile(const std::string& path);
+
+// The raw bytes of a file; throws TextFileOpenError naming the file when it cannot be read.
+std::string ReadWholeFile(const std::string& path);
+
+}  // namespace kelvara::preview
