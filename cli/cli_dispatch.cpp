@@ -12,18 +12,22 @@ struct Command {
 };
 
 constexpr Command kCommands[] = {
-    {"scan", CmdScan, "scan FOLDER                      list the widget rows of a collection folder"},
+    {"scan", CmdScan,
+     "scan FOLDER                      list the widget rows of a collection folder"},
     {"list", CmdList, "list ARCHIVE                     list the entries of an archive"},
     {"unzip", CmdUnzip, "unzip [-o DIR] [-p PASSWORD] ARCHIVE [MASK...]   extract entries"},
     {"png", CmdPng, "png FILE OUT.ppm                 draw a PNG over white into a PPM file"},
-    {"manifest", CmdManifest, "manifest PACKAGE                 print a package's manifest details"},
-    {"tokens", CmdTokens, "tokens [--count] LANGUAGE FILE   print the highlighter tokens of a file"},
+    {"manifest", CmdManifest,
+     "manifest PACKAGE                 print a package's manifest details"},
+    {"tokens", CmdTokens,
+     "tokens [--count] LANGUAGE FILE   print the highlighter tokens of a file"},
     {"package", CmdPackage, "package COLLECTION TARGET NAME...  build an installation package"},
 };
 
 void PrintHelp(std::ostream& out) {
     out << "usage: kelvara-cli COMMAND [ARGS...]\n\ncommands:\n";
-    for (const Command& c : kCommands) out << "  " << c.usage << "\n";
+    for (const Command& c : kCommands)
+        out << "  " << c.usage << "\n";
 }
 
 }  // namespace
@@ -43,7 +47,8 @@ int Run(const Args& args, std::ostream& out, std::ostream& err) {
         return 0;
     }
     for (const Command& c : kCommands) {
-        if (args[0] == c.name) return c.run(Args(args.begin() + 1, args.end()), out, err);
+        if (args[0] == c.name)
+            return c.run(Args(args.begin() + 1, args.end()), out, err);
     }
     err << "kelvara-cli: unknown command \"" << args[0] << "\" (try --help)\n";
     return 2;

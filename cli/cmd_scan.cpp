@@ -7,10 +7,13 @@
 namespace kelvara::cli {
 
 int CmdScan(const Args& args, std::ostream& out, std::ostream& err) {
-    if (args.size() != 1) return UsageError(err, "scan", "usage: kelvara-cli scan FOLDER");
+    if (args.size() != 1)
+        return UsageError(err, "scan", "usage: kelvara-cli scan FOLDER");
     std::string folder = args[0];
-    if (folder.empty() || folder.back() != '/') folder += '/';
-    collection::ScanResult result = collection::ScanCollection(folder, collection::ReadWidgetName);
+    if (folder.empty() || folder.back() != '/')
+        folder += '/';
+    collection::ScanResult result = collection::ScanCollection(
+        folder, [](const std::string& path) { return collection::ReadWidgetName(path); });
     for (const collection::WidgetRow& row : result.rows)
         out << row.caption << '\t' << row.widgetName << '\t' << row.sizeText << '\t' << row.dateText
             << '\n';

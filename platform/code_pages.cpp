@@ -13,7 +13,8 @@ namespace {
 std::string Convert(const char* to, const char* from, std::string_view input,
                     std::string_view replacement, size_t inputUnit = 1) {
     iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(input);
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return std::string(input);
     std::string out;
     out.resize(input.size() * 4 + 16);
     char* in = const_cast<char*>(input.data());
@@ -22,7 +23,8 @@ std::string Convert(const char* to, const char* from, std::string_view input,
     size_t outLeft = out.size();
     while (inLeft > 0) {
         size_t r = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
-        if (r != static_cast<size_t>(-1)) break;
+        if (r != static_cast<size_t>(-1))
+            break;
         if (errno == E2BIG) {
             size_t used = static_cast<size_t>(outPtr - out.data());
             out.resize(out.size() * 2);
@@ -73,10 +75,12 @@ bool IsValidUtf8(std::string_view s) {
         } else {
             return false;
         }
-        if (i + len > n) return false;
+        if (i + len > n)
+            return false;
         for (size_t k = 1; k < len; ++k) {
             unsigned char cc = static_cast<unsigned char>(s[i + k]);
-            if ((cc & 0xC0) != 0x80) return false;
+            if ((cc & 0xC0) != 0x80)
+                return false;
             cp = (cp << 6) | (cc & 0x3F);
         }
         // Overlong forms, surrogates and values past U+10FFFF are not UTF-8.
@@ -88,7 +92,9 @@ bool IsValidUtf8(std::string_view s) {
     return true;
 }
 
-std::string Cp866ToUtf8(std::string_view bytes) { return Convert("UTF-8", "CP866", bytes, "?"); }
+std::string Cp866ToUtf8(std::string_view bytes) {
+    return Convert("UTF-8", "CP866", bytes, "?");
+}
 
 std::string Windows1251ToUtf8(std::string_view bytes) {
     return Convert("UTF-8", "WINDOWS-1251", bytes, "?");
@@ -108,7 +114,8 @@ std::u16string Utf8ToUtf16(std::string_view utf8) {
 }
 
 std::u16string EightBitToUtf16(std::string_view bytes) {
-    if (IsValidUtf8(bytes)) return Utf8ToUtf16(bytes);
+    if (IsValidUtf8(bytes))
+        return Utf8ToUtf16(bytes);
     return Utf8ToUtf16(Windows1251ToUtf8(bytes));
 }
 

@@ -18,24 +18,29 @@ std::string ReadUserDirsValue(const std::string& file, const std::string& home) 
     std::string line, value;
     while (std::getline(in, line)) {
         size_t p = line.find_first_not_of(" \t");
-        if (p == std::string::npos || line[p] == '#') continue;
+        if (p == std::string::npos || line[p] == '#')
+            continue;
         const std::string key = "XDG_DOCUMENTS_DIR=";
-        if (line.compare(p, key.size(), key) != 0) continue;
+        if (line.compare(p, key.size(), key) != 0)
+            continue;
         std::string raw = line.substr(p + key.size());
         std::string v;
         if (!raw.empty() && raw[0] == '"') {
             for (size_t i = 1; i < raw.size() && raw[i] != '"'; ++i) {
-                if (raw[i] == '\\' && i + 1 < raw.size()) ++i;
+                if (raw[i] == '\\' && i + 1 < raw.size())
+                    ++i;
                 v += raw[i];
             }
         } else {
             v = raw.substr(0, raw.find_first_of(" \t"));
         }
         if (v.rfind("$HOME", 0) == 0 && (v.size() == 5 || v[5] == '/')) {
-            if (home.empty()) continue;  // cannot be expanded
+            if (home.empty())
+                continue;  // cannot be expanded
             v = home + v.substr(5);
         } else if (!v.empty() && v[0] != '/') {
-            if (home.empty()) continue;
+            if (home.empty())
+                continue;
             v = home + "/" + v;  // relative values are taken from the home folder
         }
         value = v;  // the last assignment wins, as in a shell
@@ -48,14 +53,20 @@ std::string ReadUserDirsValue(const std::string& file, const std::string& home) 
 std::string DocumentsFolder() {
     std::string home = Env("HOME");
     std::string config = Env("XDG_CONFIG_HOME");
-    if (config.empty() && !home.empty()) config = home + "/.config";
+    if (config.empty() && !home.empty())
+        config = home + "/.config";
     std::string folder;
-    if (!config.empty()) folder = ReadUserDirsValue(config + "/user-dirs.dirs", home);
-    if (folder.empty() && !home.empty()) folder = home + "/Documents";
-    if (!folder.empty() && folder.back() != '/') folder += '/';
+    if (!config.empty())
+        folder = ReadUserDirsValue(config + "/user-dirs.dirs", home);
+    if (folder.empty() && !home.empty())
+        folder = home + "/Documents";
+    if (!folder.empty() && folder.back() != '/')
+        folder += '/';
     return folder;
 }
 
-std::string CollectionFolder() { return DocumentsFolder() + "My Widgets/"; }
+std::string CollectionFolder() {
+    return DocumentsFolder() + "My Widgets/";
+}
 
 }  // namespace kelvara::platform

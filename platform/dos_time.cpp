@@ -4,9 +4,10 @@ namespace kelvara::platform {
 
 uint32_t UnixToDosDateTime(time_t t) {
     struct tm lt {};
-    if (!localtime_r(&t, &lt) || lt.tm_year < 80) return (1u << 5 | 1u) << 16;
-    uint32_t date = static_cast<uint32_t>(((lt.tm_year - 80) & 0x7F) << 9 | (lt.tm_mon + 1) << 5 |
-                                          lt.tm_mday);
+    if (!localtime_r(&t, &lt) || lt.tm_year < 80)
+        return (1u << 5 | 1u) << 16;
+    uint32_t date =
+        static_cast<uint32_t>(((lt.tm_year - 80) & 0x7F) << 9 | (lt.tm_mon + 1) << 5 | lt.tm_mday);
     uint32_t time = static_cast<uint32_t>(lt.tm_hour << 11 | lt.tm_min << 5 | lt.tm_sec / 2);
     return date << 16 | time;
 }
@@ -26,7 +27,8 @@ time_t DosDateTimeToUnix(uint32_t dos) {
 
 time_t RoundToDosResolution(time_t t) {
     struct tm lt {};
-    if (!localtime_r(&t, &lt)) return t;
+    if (!localtime_r(&t, &lt))
+        return t;
     return t - (lt.tm_sec & 1);
 }
 

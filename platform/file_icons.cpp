@@ -12,9 +12,11 @@ QIcon SmallFileIcon(const QString& path) {
     const bool isFolder = QFileInfo(path).isDir();
     QMimeType type = mimes.mimeTypeForFile(path, QMimeDatabase::MatchExtension);
     QIcon icon = QIcon::fromTheme(type.iconName());
-    if (icon.isNull()) icon = QIcon::fromTheme(type.genericIconName());
+    if (icon.isNull())
+        icon = QIcon::fromTheme(type.genericIconName());
     if (icon.isNull() && qApp)
-        icon = QApplication::style()->standardIcon(isFolder ? QStyle::SP_DirIcon : QStyle::SP_FileIcon);
+        icon = QApplication::style()->standardIcon(isFolder ? QStyle::SP_DirIcon
+                                                            : QStyle::SP_FileIcon);
     return icon;
 }
 

@@ -12,10 +12,12 @@ namespace kelvara::platform {
 std::vector<FolderEntry> ListFolder(const std::string& folder) {
     std::vector<FolderEntry> entries;
     DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
-    if (!dir) return entries;
+    if (!dir)
+        return entries;
     std::string prefix = folder.empty() || folder.back() == '/' ? folder : folder + "/";
     while (dirent* d = readdir(dir)) {
-        if (std::strcmp(d->d_name, ".") == 0 || std::strcmp(d->d_name, "..") == 0) continue;
+        if (std::strcmp(d->d_name, ".") == 0 || std::strcmp(d->d_name, "..") == 0)
+            continue;
         FolderEntry e;
         e.name = d->d_name;
         struct stat st;
@@ -69,7 +71,8 @@ bool IsReadOnly(const std::string& path) {
 
 bool SetReadOnly(const std::string& path, bool readOnly) {
     struct stat st;
-    if (stat(path.c_str(), &st) != 0) return false;
+    if (stat(path.c_str(), &st) != 0)
+        return false;
     mode_t mode = st.st_mode & 0777;
     mode = readOnly ? (mode & ~static_cast<mode_t>(0222)) : (mode | S_IWUSR);
     return chmod(path.c_str(), mode) == 0;
@@ -85,6 +88,8 @@ bool IsSameFile(const std::string& a, const std::string& b) {
            sa.st_ino == sb.st_ino;
 }
 
-std::string LastErrorText() { return std::strerror(errno); }
+std::string LastErrorText() {
+    return std::strerror(errno);
+}
 
 }  // namespace kelvara::platform

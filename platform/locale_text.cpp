@@ -25,7 +25,8 @@ std::string DateText(time_t modified) {
     QLocale locale = QLocale::system();
     QString text = locale.toString(dt.date(), QLocale::ShortFormat);
     QTime time = dt.time();
-    if (time != QTime(0, 0, 0)) text += QLatin1Char(' ') + locale.toString(time, LongTimeFormatWithoutZone());
+    if (time != QTime(0, 0, 0))
+        text += QLatin1Char(' ') + locale.toString(time, LongTimeFormatWithoutZone());
     return text.toStdString();
 }
 

@@ -26,7 +26,8 @@ std::string ScratchFolder() {
     } else {
         const char* tmp = std::getenv("TMPDIR");
         std::string base = (tmp && *tmp == '/') ? tmp : "/tmp";
-        while (base.size() > 1 && base.back() == '/') base.pop_back();
+        while (base.size() > 1 && base.back() == '/')
+            base.pop_back();
         path = base + "/kelvara-" + std::to_string(getuid());
     }
     if (mkdir(path.c_str(), 0700) != 0 && errno != EEXIST)

@@ -7,7 +7,7 @@
 namespace kelvara::platform {
 
 class ScratchFolderError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 

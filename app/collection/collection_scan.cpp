@@ -9,7 +9,8 @@
 namespace kelvara::collection {
 
 bool IsPackageFileName(const std::string& name) {
-    if (name.size() < 4) return false;
+    if (name.size() < 4)
+        return false;
     std::string tail = name.substr(name.size() - 4);
     std::transform(tail.begin(), tail.end(), tail.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
@@ -24,7 +25,8 @@ bool CaptionLess(const std::string& a, const std::string& b) {
 ScanResult ScanCollection(const std::string& folder, const WidgetNameReader& reader) {
     ScanResult result;
     for (const platform::FolderEntry& entry : platform::ListFolder(folder)) {
-        if (entry.isDirectory || !IsPackageFileName(entry.name)) continue;
+        if (entry.isDirectory || !IsPackageFileName(entry.name))
+            continue;
         WidgetRow row;
         row.caption = entry.name;
         row.size = static_cast<int64_t>(entry.size);
@@ -35,13 +37,15 @@ ScanResult ScanCollection(const std::string& folder, const WidgetNameReader& rea
             try {
                 row.widgetName = reader(folder + row.caption);
             } catch (const std::exception& e) {
-                if (result.firstError.empty()) result.firstError = e.what();
+                if (result.firstError.empty())
+                    result.firstError = e.what();
             }
         }
         result.rows.push_back(std::move(row));
     }
-    std::stable_sort(result.rows.begin(), result.rows.end(),
-                     [](const WidgetRow& a, const WidgetRow& b) { return CaptionLess(a.caption, b.caption); });
+    std::stable_sort(
+        result.rows.begin(), result.rows.end(),
+        [](const WidgetRow& a, const WidgetRow& b) { return CaptionLess(a.caption, b.caption); });
     return result;
 }
 

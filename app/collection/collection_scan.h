@@ -13,8 +13,8 @@ struct WidgetRow {
     std::string caption;     // the package's file name inside the collection folder
     std::string widgetName;  // the manifest's description without line feeds
     int64_t size = 0;
-    std::string sizeText;    // decimal, no grouping
-    std::string dateText;    // platform::DateText of the modification time
+    std::string sizeText;  // decimal, no grouping
+    std::string dateText;  // platform::DateText of the modification time
     time_t modified = 0;
 };
 

@@ -16,7 +16,7 @@ using kelvara::test::WriteFile;
 
 // Restores HOME and XDG_CONFIG_HOME after a test changed them.
 class DocumentsFolderTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         home_ = std::getenv("HOME");
         config_ = std::getenv("XDG_CONFIG_HOME");
@@ -35,7 +35,8 @@ protected:
 };
 
 TEST_F(DocumentsFolderTest, ValueWithHomeIsExpandedAndGetsOneSeparator) {
-    WriteUserDirs("# comment\nXDG_DESKTOP_DIR=\"$HOME/Desktop\"\nXDG_DOCUMENTS_DIR=\"$HOME/Docs\"\n");
+    WriteUserDirs(
+        "# comment\nXDG_DESKTOP_DIR=\"$HOME/Desktop\"\nXDG_DOCUMENTS_DIR=\"$HOME/Docs\"\n");
     EXPECT_EQ(DocumentsFolder(), dir_.Path() + "/Docs/");
     EXPECT_EQ(CollectionFolder(), dir_.Path() + "/Docs/My Widgets/");
 }

@@ -8,7 +8,7 @@ namespace kelvara::test {
 
 // A fresh folder below $TMPDIR (the sandbox), removed with its contents on destruction.
 class TempFolder {
-public:
+  public:
     TempFolder();
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
@@ -19,7 +19,7 @@ public:
     // Path() + "/" + name.
     std::string operator/(const std::string& name) const { return path_ + "/" + name; }
 
-private:
+  private:
     std::string path_;
 };
 

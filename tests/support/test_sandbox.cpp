@@ -12,15 +12,18 @@ std::string g_root;
 
 void RemoveSandbox() {
     std::error_code ec;
-    if (!g_root.empty()) std::filesystem::remove_all(g_root, ec);
+    if (!g_root.empty())
+        std::filesystem::remove_all(g_root, ec);
 }
 }  // namespace
 
 void EnterSandbox() {
-    if (!g_root.empty()) return;
+    if (!g_root.empty())
+        return;
     const char* tmp = std::getenv("TMPDIR");
     std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/kelvara-test-XXXXXX";
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+    if (!mkdtemp(pattern.data()))
+        throw std::runtime_error("mkdtemp failed");
     g_root = pattern;
     for (const char* sub : {"/home", "/config", "/runtime", "/tmp"}) {
         std::filesystem::create_directories(g_root + sub);
@@ -33,6 +36,8 @@ void EnterSandbox() {
     std::atexit(RemoveSandbox);
 }
 
-const std::string& SandboxRoot() { return g_root; }
+const std::string& SandboxRoot() {
+    return g_root;
+}
 
 }  // namespace kelvara::test

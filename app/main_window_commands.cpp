@@ -1,0 +1,87 @@
+// The add, delete and package commands of the main window.
+#include <QFileInfo>
+#include <QLabel>
+#include <QTreeWidget>
+
+#include "app/collection/file_copy.h"
+#include "app/collection/install_package.h"
+#include "app/collection/package_deletion.h"
+#include "app/collection/texts.h"
+#include "app/main_window.h"
+#include "platform/documents_folder.h"
+
+namespace kelvara::app {
+
+void TForm1::FlatButton5Click() {
+    RunCommand([this] {
+        QStringList paths = dialogs_->ChooseWidgetFiles(this);
+        if (paths.isEmpty())
+            return;
+        for (const QString& path : paths) {
+            QString name = QFileInfo(path).fileName();
+            SetStatus(2,
+                      QString::fromUtf8(collection::kStatusAdding) + name + QStringLiteral("..."));
+            Pump();
+            collection::CopyFileKeepDate(path.toStdString(),
+                                         platform::CollectionFolder() + name.toStdString());
+        }
+        Rescan();
+        ShowCounts();
+        SetStatus(2, QString());
+        dialogs_->ShowInformation(this, QString::fromUtf8(collection::kAddDonePrefix) +
+                                            QString::number(paths.size()) +
+                                            QString::fromUtf8(collection::kAddDoneSuffix));
+    });
+}
+
+void TForm1::FlatButton3Click() {
+    RunCommand([this] {
+        int checked = CheckedCount();
+        if (checked == 0) {
+            dialogs_->ShowError(this, QString::fromUtf8(collection::kNothingToDelete));
+            return;
+        }
+        if (!dialogs_->Confirm(this, QString::fromUtf8(collection::kConfirmDeletePrefix) +
+                                         QString::number(checked) +
+                                         QString::fromUtf8(collection::kConfirmDeleteSuffix)))
+            return;
+        std::vector<std::string> failed = collection::DeletePackages(
+            platform::CollectionFolder(), CheckedCaptions(), [this](const std::string& status) {
+                SetStatus(2, QString::fromStdString(status));
+                Pump();
+            });
+        Rescan();
+        ShowCounts();
+        SetStatus(2, QString());
+        if (failed.empty()) {
+            dialogs_->ShowInformation(this, QString::fromUtf8(collection::kDeleteDone));
+        } else {
+            QString text = QString::fromUtf8(collection::kDeleteFailed);
+            for (const std::string& caption : failed)
+                text += QStringLiteral("\n") + QString::fromStdString(caption);
+            dialogs_->ShowError(this, text);
+        }
+    });
+}
+
+void TForm1::FlatButton1Click() {
+    RunCommand([this] {
+        if (CheckedCount() == 0) {
+            dialogs_->ShowError(this, QString::fromUtf8(collection::kNothingToPackage));
+            return;
+        }
+        dialogs_->BrowseFolder(this, dirPath_);
+        if (dirPath_.isEmpty())
+            return;
+        collection::BuildInstallPackage(platform::CollectionFolder(), dirPath_.toStdString(),
+                                        CheckedCaptions(), collection::TemplatePath(),
+                                        [this](const std::string& status) {
+                                            SetStatus(2, QString::fromStdString(status));
+                                            Pump();
+                                        });
+        SetStatus(2, QString());
+        dialogs_->ShowInformation(this, QString::fromUtf8(collection::kPackageDone));
+    });
+}
+
+}  // namespace kelvara::app

@@ -1,0 +1,73 @@
+// The details panel of the selected row.
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QTreeWidget>
+
+#include "app/collection/texts.h"
+#include "app/main_window.h"
+#include "platform/scratch_folder.h"
+
+namespace kelvara::app {
+namespace {
+
+QLabel* MakeLabel(QWidget* parent, const char* text, int x, int y, bool bold,
+                  QColor colour = QColor()) {
+    auto* label = new QLabel(QString::fromUtf8(text), parent);
+    QFont font = parent->font();
+    font.setPixelSize(11);
+    font.setBold(bold);
+    label->setFont(font);
+    if (colour.isValid()) {
+        QPalette p = label->palette();
+        p.setColor(QPalette::WindowText, colour);
+        label->setPalette(p);
+    }
+    label->move(x, y);
+    label->adjustSize();
+    return label;
+}
+
+QFrame* MakePanel(QWidget* parent, QRect geometry) {
+    auto* panel = new QFrame(parent);
+    panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    panel->setGeometry(geometry);
+    return panel;
+}
+
+}  // namespace
+
+void TForm1::BuildDetailsPanel() {
+    Panel1 = MakePanel(GroupBox2, QRect(8, 16, 81, 81));
+    Image1 = new QLabel(Panel1);
+    Image1->setGeometry(0, 0, 57, 57);
+    Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Label2 = MakeLabel(GroupBox2, "Высота:", 96, 16, true);
+    Label4 = MakeLabel(GroupBox2, collection::kUnknownValue, 152, 16, false);
+    Label3 = MakeLabel(GroupBox2, "Ширина:", 96, 40, true);
+    Label5 = MakeLabel(GroupBox2, collection::kUnknownValue, 152, 40, false);
+    Panel2 = MakePanel(GroupBox2, QRect(96, 64, 129, 3));
+    Label6 = MakeLabel(GroupBox2, "Версия:", 96, 80, true, QColor(0, 128, 0));
+    Label7 = MakeLabel(GroupBox2, collection::kUnknownValue, 152, 80, false);
+    Label8 = MakeLabel(GroupBox2, "ID:", 16, 104, true, QColor(128, 0, 0));
+    Label9 = MakeLabel(GroupBox2, collection::kUnknownValue, 40, 104, false);
+    Panel3 = MakePanel(GroupBox2, QRect(8, 120, 225, 3));
+    Label10 = MakeLabel(GroupBox2, "Доступ к сети:", 16, 128, true);
+    Label11 = MakeLabel(GroupBox2, collection::kUnknownValue, 152, 128, false);
+}
+
+void TForm1::ListView1SelectItem(QTreeWidgetItem* item) {
+    const std::string caption = RowOf(item).caption;
+    RunCommand([this, caption] {
+        viewerFolderPath_ = platform::ScratchFolder() + "/" + caption;
+        ShowDetails(caption);
+    });
+}
+
+void TForm1::ResetDetails() {}
+
+void TForm1::ShowDetails(const std::string&) {}
+
+void TForm1::N5Click() {}
+
+}  // namespace kelvara::app

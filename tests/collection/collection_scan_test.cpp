@@ -1,0 +1,125 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <ctime>
+#include <filesystem>
+#include <stdexcept>
+
+#include "app/collection/collection_scan.h"
+#include "platform/file_system.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+using kelvara::collection::ScanCollection;
+using kelvara::collection::ScanResult;
+using kelvara::test::TempFolder;
+using kelvara::test::WriteFile;
+
+time_t LocalTime(int hour, int minute, int second) {
+    struct tm t {};
+    t.tm_year = 2009 - 1900;
+    t.tm_mon = 1;
+    t.tm_mday = 1;
+    t.tm_hour = hour;
+    t.tm_min = minute;
+    t.tm_sec = second;
+    t.tm_isdst = -1;
+    return mktime(&t);
+}
+
+std::vector<std::string> Captions(const ScanResult& result) {
+    std::vector<std::string> captions;
+    for (const auto& row : result.rows)
+        captions.push_back(row.caption);
+    return captions;
+}
+
+TEST(CollectionScan, EmptyFolderGivesNoRows) {
+    TempFolder dir;
+    EXPECT_TRUE(ScanCollection(dir.Path() + "/", nullptr).rows.empty());
+    EXPECT_TRUE(ScanCollection(dir.Path() + "/missing/", nullptr).rows.empty());
+}
+
+TEST(CollectionScan, ListsPackageFilesInAnyCaseButNotFolders) {
+    TempFolder dir;
+    std::filesystem::create_directory(dir / "old.wgt");
+    WriteFile(dir / ".x.wgt", "a");
+    WriteFile(dir / "Clock.WGT", "b");
+    WriteFile(dir / "notes.txt", "c");
+    WriteFile(dir / "wgt", "d");
+    EXPECT_EQ(Captions(ScanCollection(dir.Path() + "/", nullptr)),
+              (std::vector<std::string>{".x.wgt", "Clock.WGT"}));
+}
+
+TEST(CollectionScan, RowsStandInCaptionOrderWhateverTheDirectoryOrder) {
+    TempFolder dir;
+    for (const char* name : {"zeta.wgt", "Alpha.wgt", "beta.wgt", "alpha.wgt", "Гамма.wgt"})
+        WriteFile(dir / name, "x");
+    std::vector<std::string> captions = Captions(ScanCollection(dir.Path() + "/", nullptr));
+    ASSERT_EQ(captions.size(), 5u);
+    // Alphabetical by the locale, letter case only separating equal texts.
+    EXPECT_LT(std::find(captions.begin(), captions.end(), "beta.wgt"),
+              std::find(captions.begin(), captions.end(), "zeta.wgt"));
+    EXPECT_LT(std::find(captions.begin(), captions.end(), "alpha.wgt") - captions.begin(), 2);
+    EXPECT_LT(std::find(captions.begin(), captions.end(), "Alpha.wgt") - captions.begin(), 2);
+}
+
+TEST(CollectionScan, SizeAndDateTexts) {
+    TempFolder dir;
+    WriteFile(dir / "a.wgt", std::string(10240, 'x'));
+    WriteFile(dir / "b.wgt", "");
+    WriteFile(dir / "c.wgt", "");
+    WriteFile(dir / "d.wgt", "");
+    kelvara::platform::SetFileModified(dir / "a.wgt", LocalTime(0, 0, 0));
+    kelvara::platform::SetFileModified(dir / "b.wgt", LocalTime(0, 0, 1));
+    kelvara::platform::SetFileModified(dir / "c.wgt", LocalTime(12, 0, 1));
+    kelvara::platform::SetFileModified(dir / "d.wgt", LocalTime(12, 0, 0));
+    ScanResult result = ScanCollection(dir.Path() + "/", nullptr);
+    ASSERT_EQ(result.rows.size(), 4u);
+    EXPECT_EQ(result.rows[0].sizeText, "10240");
+    // Midnight and one second past it (held at two-second resolution) show the date alone;
+    // 12:00:01 shows the seconds as 00, just like 12:00:00: the date, a blank and the time.
+    const std::string& dateOnly = result.rows[0].dateText;
+    EXPECT_EQ(result.rows[1].dateText, dateOnly);
+    EXPECT_EQ(result.rows[2].dateText, result.rows[3].dateText);
+    EXPECT_EQ(result.rows[3].dateText.rfind(dateOnly + " ", 0), 0u) << result.rows[3].dateText;
+    EXPECT_NE(result.rows[3].dateText.find("12"), std::string::npos);
+}
+
+TEST(CollectionScan, SizesOfTwoGibibytesAndMoreStayPositive) {
+    TempFolder dir;
+    {
+        WriteFile(dir / "big.wgt", "");
+        ASSERT_EQ(truncate((dir / "big.wgt").c_str(), 3'000'000'000LL), 0);  // sparse
+    }
+    ScanResult result = ScanCollection(dir.Path() + "/", nullptr);
+    ASSERT_EQ(result.rows.size(), 1u);
+    EXPECT_EQ(result.rows[0].sizeText, "3000000000");
+    EXPECT_EQ(result.rows[0].size, 3'000'000'000LL);
+}
+
+TEST(CollectionScan, ReaderGetsFolderPlusCaptionAndOneBadManifestDoesNotEndTheScan) {
+    TempFolder dir;
+    for (const char* name : {"a.wgt", "b.wgt", "c.wgt"})
+        WriteFile(dir / name, "x");
+    std::vector<std::string> asked;
+    ScanResult result =
+        ScanCollection(dir.Path() + "/", [&](const std::string& path) -> std::string {
+            asked.push_back(path);
+            if (path.ends_with("a.wgt"))
+                throw std::runtime_error("first failure");
+            if (path.ends_with("b.wgt"))
+                throw std::runtime_error("second failure");
+            return "name of c";
+        });
+    ASSERT_EQ(result.rows.size(), 3u);
+    EXPECT_EQ(asked.front(), dir.Path() + "/a.wgt");
+    EXPECT_EQ(result.rows[0].widgetName, "");
+    EXPECT_EQ(result.rows[1].widgetName, "");
+    EXPECT_EQ(result.rows[2].widgetName, "name of c");
+    EXPECT_EQ(result.firstError, "first failure");
+}
+
+}  // namespace
