@@ -1,0 +1,22 @@
+// Method 6 (imploded): Shannon-Fano coded literals, lengths and distances over a 4,096- or
+// 8,192-byte window.
+#pragma once
+
+#include <cstdint>
+
+#include "archive/legacy_decoders.h"
+#include "archive/legacy_stream.h"
+
+namespace kelvara::archive {
+
+// General-purpose flag bits that select the implode variant.
+constexpr uint16_t kImplodeFlag8kWindow = 0x0002;
+constexpr uint16_t kImplodeFlagLiteralTree = 0x0004;
+
+// Decodes until `uncompressedSize` bytes are out or the input ends. A tree that cannot be
+// built is reported with 25293 and nothing is decoded; an empty branch met while decoding
+// throws EArchiveFatal 25293.
+void Explode(LegacyBitReader& in, LegacyOutput& out, uint16_t flags, uint64_t uncompressedSize,
+             const Reporter& report);
+
+}  // namespace kelvara::archive

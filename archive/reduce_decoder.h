@@ -1,0 +1,15 @@
+// Methods 2 to 5 (reduced with compression factor 1 to 4): follower-set coded characters
+// expanded with the 144 escape scheme over a 4,096-byte window.
+#pragma once
+
+#include <cstdint>
+
+#include "archive/legacy_stream.h"
+
+namespace kelvara::archive {
+
+// Decodes until the input ends or `uncompressedSize` bytes are out. A follower set longer
+// than 32 characters or a follower index beyond its set throws EArchiveFatal 25116.
+void Unreduce(LegacyBitReader& in, LegacyOutput& out, int factor, uint64_t uncompressedSize);
+
+}  // namespace kelvara::archive
