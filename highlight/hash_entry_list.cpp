@@ -18,8 +18,7 @@ THashEntry::~THashEntry() {
     }
 }
 
-std::unique_ptr<THashEntry> THashEntry::Insert(std::unique_ptr<THashEntry> head,
-                                               std::unique_ptr<THashEntry> entry) {
+void THashEntry::Insert(std::unique_ptr<THashEntry>& head, std::unique_ptr<THashEntry> entry) {
     // Walk the links: the new entry goes before the first longer keyword, or at the end.
     std::unique_ptr<THashEntry>* link = &head;
     while (*link) {
@@ -35,14 +34,13 @@ std::unique_ptr<THashEntry> THashEntry::Insert(std::unique_ptr<THashEntry> head,
     }
     entry->next_ = std::move(*link);
     *link = std::move(entry);
-    return head;
 }
 
 void THashEntryList::Put(std::uint32_t hash, std::unique_ptr<THashEntry> entry) {
     if (hash >= chains_.size()) {
         chains_.resize(static_cast<size_t>(hash) + 1);
     }
-    chains_[hash] = THashEntry::Insert(std::move(chains_[hash]), std::move(entry));
+    THashEntry::Insert(chains_[hash], std::move(entry));
 }
 
 void THashEntryList::Put(std::uint32_t hash, std::u16string keyword, int kind) {

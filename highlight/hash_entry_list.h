@@ -25,11 +25,10 @@ class THashEntry {
     int Kind() const { return kind_; }
     const THashEntry* Next() const { return next_.get(); }
 
-    // Inserts `entry` into the chain headed by `head` and returns the new head. Throws
-    // EHighlighterError "Keyword "<existing>" already in list" when the chain already holds
-    // the keyword in any letter case (the entry is then destroyed).
-    static std::unique_ptr<THashEntry> Insert(std::unique_ptr<THashEntry> head,
-                                              std::unique_ptr<THashEntry> entry);
+    // Inserts `entry` into the chain headed by `head` (updated when the entry becomes the new
+    // head). Throws EHighlighterError "Keyword "<existing>" already in list" when the chain
+    // already holds the keyword in any letter case; the chain is then left as it was.
+    static void Insert(std::unique_ptr<THashEntry>& head, std::unique_ptr<THashEntry> entry);
 
   private:
     std::unique_ptr<THashEntry> next_;
