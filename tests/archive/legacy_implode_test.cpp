@@ -1,0 +1,198 @@
+// Imploded (method 6) streams: every window and tree-count variant through a small encoder,
+// tree building and damaged input.
+#include <gtest/gtest.h>
+
+#include "archive/archive_messages.h"
+#include "legacy_test_support.h"
+#include "support/temp_folder.h"
+
+namespace kelvara::test {
+namespace {
+
+constexpr uint16_t kImploded = 6;
+constexpr uint16_t k8kWindow = 2;
+constexpr uint16_t kLiteralTree = 4;
+
+// A tree description giving all `symbols` the same bit length; symbol s then has the code
+// symbols - 1 - s.
+void PutUniformTree(BitWriter& w, int symbols, int bitLength) {
+    const int bytes = symbols / 16;
+    w.Put(bytes - 1, 8);
+    for (int i = 0; i < bytes; ++i)
+        w.Put(0xF0 | (bitLength - 1), 8);
+}
+
+void PutCode(BitWriter& w, uint32_t code, int bitLength) {
+    for (int bit = bitLength - 1; bit >= 0; --bit)
+        w.Put((code >> bit) & 1, 1);
+}
+
+// Greedy matches coded with uniform trees: 8-bit literals, 6-bit lengths and distances.
+std::string Implode(const std::string& data, uint16_t flags) {
+    const bool literalTree = flags & kLiteralTree;
+    const int lowBits = (flags & k8kWindow) ? 7 : 6;
+    const size_t minMatch = literalTree ? 3 : 2;
+    const size_t maxDistance = size_t{64} << lowBits;
+    const size_t maxLength = minMatch + 63 + 255;
+    BitWriter w;
+    if (literalTree)
+        PutUniformTree(w, 256, 8);
+    PutUniformTree(w, 64, 6);
+    PutUniformTree(w, 64, 6);
+    for (size_t i = 0; i < data.size();) {
+        size_t bestLength = 0, bestDistance = 0;
+        for (size_t distance = 1; distance <= std::min(i, maxDistance);
+             distance += 1 + distance / 64) {
+            size_t length = 0;
+            while (length < maxLength && i + length < data.size() &&
+                   data[i + length] == data[i + length - distance]) {
+                ++length;
+            }
+            if (length > bestLength)
+                bestLength = length, bestDistance = distance;
+        }
+        if (bestLength < minMatch) {
+            const uint8_t c = static_cast<uint8_t>(data[i++]);
+            w.Put(1, 1);
+            if (literalTree) {
+                PutCode(w, 255 - c, 8);
+            } else {
+                w.Put(c, 8);
+            }
+            continue;
+        }
+        w.Put(0, 1);
+        const uint32_t d = static_cast<uint32_t>(bestDistance - 1);
+        w.Put(d & ((1u << lowBits) - 1), lowBits);
+        PutCode(w, 63 - (d >> lowBits), 6);
+        const uint32_t length = static_cast<uint32_t>(bestLength - minMatch);
+        PutCode(w, 63 - std::min(length, 63u), 6);
+        if (length >= 63)
+            w.Put(length - 63, 8);
+        i += bestLength;
+    }
+    return w.Bytes();
+}
+
+std::string SampleText() {
+    std::string text;
+    uint32_t x = 99;
+    while (text.size() < 30000) {
+        x = x * 1103515245u + 12345u;
+        const int word = (x >> 16) % 12;
+        text += std::string(1 + word, static_cast<char>('a' + word)) + " ";
+        if (word == 0)
+            text += std::string(400, '=');  // long matches
+        if (word == 1)
+            text += static_cast<char>(x >> 24);
+    }
+    return text;
+}
+
+TEST(LegacyImplode, RoundTripsForEveryWindowAndTreeCount) {
+    const std::string text = SampleText();
+    for (int flags : {0, 2, 4, 6}) {
+        SCOPED_TRACE(flags);
+        const std::string packed = Implode(text, static_cast<uint16_t>(flags));
+        EXPECT_LT(packed.size(), text.size() / 2);
+        const DecodeResult r =
+            DecodeBytes(packed, kImploded, static_cast<uint16_t>(flags), text.size(), 999);
+        EXPECT_EQ(r.fatal, 0);
+        EXPECT_TRUE(r.reported.empty());
+        EXPECT_TRUE(r.output == text);
+    }
+}
+
+TEST(LegacyImplode, StopsAtTheUncompressedSize) {
+    const auto entries = LocalEntries(ReadFile(TestData("zip/legacy/lorem-ipsum-implode.zip")));
+    ASSERT_EQ(entries.size(), 1u);
+    const LocalEntry& e = entries[0];
+    const std::string full = DecodeEntry(e).output;
+    for (uint64_t size : {uint64_t{0}, uint64_t{1}, uint64_t{70001}}) {
+        const DecodeResult r = DecodeBytes(e.data, kImploded, e.flags, size);
+        EXPECT_EQ(r.fatal, 0);
+        EXPECT_TRUE(r.output == full.substr(0, size));
+    }
+}
+
+TEST(LegacyImplode, TruncatedInputEndsQuietly) {
+    const auto entries = LocalEntries(ReadFile(TestData("zip/legacy/lorem-ipsum-implode.zip")));
+    const LocalEntry& e = entries[0];
+    const std::string full = DecodeEntry(e).output;
+    const DecodeResult r =
+        DecodeBytes(e.data.substr(0, e.data.size() / 3), kImploded, e.flags, e.uncompressedSize);
+    EXPECT_EQ(r.fatal, 0);
+    EXPECT_GT(r.output.size(), 10000u);
+    EXPECT_LT(r.output.size(), full.size());
+    EXPECT_TRUE(r.output == full.substr(0, r.output.size()));
+
+    // Cut inside the trees: reported as a tree that cannot be built.
+    const DecodeResult trees = DecodeBytes(e.data.substr(0, 10), kImploded, e.flags, 100);
+    EXPECT_EQ(trees.reported, std::vector<int>{archive::kMsgAmbiguousTree});
+    EXPECT_EQ(trees.output, "");
+}
+
+TEST(LegacyImplode, TreesThatCannotBeBuiltAreReportedBeforeAnyOutput) {
+    // 64 one-bit codes: the third one wraps round to a code already taken.
+    BitWriter oversubscribed;
+    PutUniformTree(oversubscribed, 64, 1);
+    PutUniformTree(oversubscribed, 64, 6);
+    for (int i = 0; i < 20; ++i)
+        oversubscribed.Put(0xFF, 8);
+    // A description covering 16 of the 64 symbols.
+    BitWriter tooShort;
+    tooShort.Put(0, 8);
+    tooShort.Put(0xF5, 8);
+    PutUniformTree(tooShort, 64, 6);
+    for (int i = 0; i < 20; ++i)
+        tooShort.Put(0xFF, 8);
+    // 16-bit codes need more inner nodes than the tree has.
+    BitWriter tooDeep;
+    PutUniformTree(tooDeep, 64, 16);
+    PutUniformTree(tooDeep, 64, 6);
+    for (int i = 0; i < 20; ++i)
+        tooDeep.Put(0xFF, 8);
+
+    for (const BitWriter* w : {&oversubscribed, &tooShort, &tooDeep}) {
+        const DecodeResult r = DecodeBytes(w->Bytes(), kImploded, 0, 100);
+        EXPECT_EQ(r.fatal, 0);
+        EXPECT_EQ(r.reported, std::vector<int>{archive::kMsgAmbiguousTree});
+        EXPECT_EQ(r.output, "");
+    }
+}
+
+TEST(LegacyImplode, EmptyBranchWhileDecodingIsFatal) {
+    // Seven-bit distance codes for 64 symbols fill only the half of the tree below a 0 bit.
+    BitWriter w;
+    PutUniformTree(w, 64, 6);
+    PutUniformTree(w, 64, 7);
+    for (char c : std::string("abc")) {
+        w.Put(1, 1);
+        w.Put(static_cast<uint8_t>(c), 8);
+    }
+    w.Put(0, 1);
+    w.Put(0, 6);
+    w.Put(1, 1);  // no code starts with 1
+    w.Put(0, 16);
+    const DecodeResult r = DecodeBytes(w.Bytes(), kImploded, 0, 100);
+    EXPECT_EQ(r.fatal, archive::kMsgAmbiguousTree);
+    EXPECT_EQ(r.output, "abc");
+}
+
+TEST(LegacyImplode, ReferenceBeforeTheStartReadsZeros) {
+    BitWriter w;
+    PutUniformTree(w, 64, 6);
+    PutUniformTree(w, 64, 6);
+    w.Put(1, 1);
+    w.Put('x', 8);
+    w.Put(0, 1);
+    w.Put(4, 6);            // distance 5
+    PutCode(w, 63, 6);      // high part 0
+    PutCode(w, 63 - 1, 6);  // length 1 + 2
+    const DecodeResult r = DecodeBytes(w.Bytes(), kImploded, 0, 4);
+    EXPECT_EQ(r.fatal, 0);
+    EXPECT_EQ(r.output, std::string("x\0\0\0", 4));
+}
+
+}  // namespace
+}  // namespace kelvara::test
