@@ -1,0 +1,36 @@
+#include "preview/folder_tree_node.h"
+
+#include "preview/folder_listing.h"
+
+namespace kelvara::preview {
+
+QString PathText(const std::string& path) {
+    return QString::fromStdString(path);
+}
+std::string TextPath(const QString& text) {
+    return text.toStdString();
+}
+
+TFolderTreeNode::TFolderTreeNode(std::string name, bool isFolder)
+    : name_(std::move(name)), isFolder_(isFolder) {
+    setText(0, PathText(name_));
+}
+
+TFolderTreeNode::TFolderTreeNode(std::string path, const QString& text)
+    : name_(std::move(path)), isTop_(true), isFolder_(true) {
+    setText(0, text);
+}
+
+std::string TFolderTreeNode::Path() const {
+    if (isTop_)
+        return name_;
+    const TFolderTreeNode* up = ParentNode();
+    return up ? JoinPath(up->Path(), name_) : name_;
+}
+
+void TFolderTreeNode::SetName(std::string name) {
+    name_ = std::move(name);
+    setText(0, PathText(name_));
+}
+
+}  // namespace kelvara::preview
