@@ -16,11 +16,17 @@
 #include <algorithm>
 #include <exception>
 
+#include "app/collection/install_package.h"
 #include "app/collection/texts.h"
 #include "app/collection/widget_name.h"
 #include "platform/documents_folder.h"
 #include "platform/file_icons.h"
 #include "platform/file_system.h"
+
+// The window's images live in a static library; its resources must be registered explicitly.
+static void InitResources() {
+    Q_INIT_RESOURCE(kelvara);
+}
 
 namespace kelvara::app {
 namespace {
@@ -63,6 +69,8 @@ QToolButton* MakeFlatButton(QWidget* parent, const char* caption, const char* gl
 TForm1::TForm1(std::unique_ptr<UserDialogs> dialogs, QWidget* parent)
     : QWidget(parent),
       dialogs_(dialogs ? std::move(dialogs) : std::make_unique<StandardDialogs>()) {
+    InitResources();
+    templatePath = collection::TemplatePath();
     BuildLayout();
 }
 

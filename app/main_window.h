@@ -56,6 +56,8 @@ class TForm1 : public QWidget {
 
     // The view command's target: called with the archive path and the viewer folder path.
     std::function<void(const std::string& archivePath, const std::string& viewerFolder)> onView;
+    // The page template of the package command ("temp" beside the program).
+    std::string templatePath;
     // Runs once per pending-event pump (tests may answer dialogs or count pumps here).
     std::function<void()> onPump;
 

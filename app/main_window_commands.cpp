@@ -74,7 +74,7 @@ void TForm1::FlatButton1Click() {
         if (dirPath_.isEmpty())
             return;
         collection::BuildInstallPackage(platform::CollectionFolder(), dirPath_.toStdString(),
-                                        CheckedCaptions(), collection::TemplatePath(),
+                                        CheckedCaptions(), templatePath,
                                         [this](const std::string& status) {
                                             SetStatus(2, QString::fromStdString(status));
                                             Pump();
