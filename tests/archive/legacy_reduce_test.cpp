@@ -3,136 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
-#include <map>
-#include <unordered_map>
 
 #include "archive/archive_messages.h"
 #include "legacy_test_support.h"
 
 namespace kelvara::test {
 namespace {
-
-constexpr uint8_t kEscape = 144;
-
-using FollowerTable = std::array<std::vector<uint8_t>, 256>;
-
-int IndexBits(size_t count) {
-    int bits = 1;
-    while ((size_t{1} << bits) < count)
-        ++bits;
-    return bits;
-}
-
-// First stage: greedy matches over the factor's distance range, written with the 144 escape.
-std::string EscapeStage(const std::string& data, int factor) {
-    const uint32_t mask = (1u << (8 - factor)) - 1;
-    const size_t maxDistance = size_t{256} << factor;
-    const size_t maxLength = mask + 255 + 3;
-    std::unordered_map<uint32_t, std::vector<size_t>> seen;
-    auto key = [&](size_t i) {
-        return static_cast<uint32_t>(static_cast<uint8_t>(data[i]) |
-                                     static_cast<uint8_t>(data[i + 1]) << 8 |
-                                     static_cast<uint8_t>(data[i + 2]) << 16);
-    };
-    std::string out;
-    size_t i = 0;
-    while (i < data.size()) {
-        size_t bestLength = 0, bestDistance = 0;
-        if (i + 3 <= data.size()) {
-            auto& positions = seen[key(i)];
-            for (auto it = positions.rbegin();
-                 it != positions.rend() && it - positions.rbegin() < 32; ++it) {
-                const size_t distance = i - *it;
-                if (distance > maxDistance)
-                    break;
-                size_t length = 0;
-                while (length < maxLength && i + length < data.size() &&
-                       data[i + length] == data[i + length - distance]) {
-                    ++length;
-                }
-                if (length > bestLength)
-                    bestLength = length, bestDistance = distance;
-            }
-        }
-        const uint32_t high = static_cast<uint32_t>((bestDistance - 1) >> 8);
-        const uint32_t extra = bestLength >= 3 ? static_cast<uint32_t>(bestLength - 3) : 0;
-        const uint32_t v = (high << (8 - factor)) | std::min(extra, mask);
-        const size_t advance = (bestLength >= 3 && v != 0) ? bestLength : 1;
-        if (advance > 1) {
-            out += static_cast<char>(kEscape);
-            out += static_cast<char>(v);
-            if (extra >= mask)
-                out += static_cast<char>(extra - mask);
-            out += static_cast<char>((bestDistance - 1) & 0xFF);
-        } else if (static_cast<uint8_t>(data[i]) == kEscape) {
-            out += static_cast<char>(kEscape);
-            out += '\0';
-        } else {
-            out += data[i];
-        }
-        for (size_t j = i; j < i + advance; ++j) {
-            if (j + 3 <= data.size())
-                seen[key(j)].push_back(j);
-        }
-        i += advance;
-    }
-    return out;
-}
-
-// Follower sets of the most frequent successors; set sizes vary with the character (0 to 32)
-// so every index width occurs.
-FollowerTable ChooseFollowers(const std::string& chars) {
-    std::array<std::map<uint8_t, int>, 256> counts;
-    uint8_t last = 0;
-    for (char ch : chars) {
-        ++counts[last][static_cast<uint8_t>(ch)];
-        last = static_cast<uint8_t>(ch);
-    }
-    FollowerTable sets;
-    for (int c = 0; c < 256; ++c) {
-        std::vector<std::pair<int, uint8_t>> ranked;
-        for (auto [follower, n] : counts[c])
-            ranked.push_back({-n, follower});
-        std::sort(ranked.begin(), ranked.end());
-        const size_t keep = std::min<size_t>(ranked.size(), c % 33);
-        for (size_t k = 0; k < keep; ++k)
-            sets[c].push_back(ranked[k].second);
-    }
-    return sets;
-}
-
-void PutFollowerSets(BitWriter& w, const FollowerTable& sets) {
-    for (int c = 255; c >= 0; --c) {
-        w.Put(static_cast<uint32_t>(sets[c].size()), 6);
-        for (uint8_t f : sets[c])
-            w.Put(f, 8);
-    }
-}
-
-std::string Reduce(const std::string& data, int factor) {
-    const std::string chars = EscapeStage(data, factor);
-    const FollowerTable sets = ChooseFollowers(chars);
-    BitWriter w;
-    PutFollowerSets(w, sets);
-    uint8_t last = 0;
-    for (char ch : chars) {
-        const uint8_t c = static_cast<uint8_t>(ch);
-        const auto& set = sets[last];
-        const auto it = std::find(set.begin(), set.end(), c);
-        if (set.empty()) {
-            w.Put(c, 8);
-        } else if (it == set.end()) {
-            w.Put(1, 1);
-            w.Put(c, 8);
-        } else {
-            w.Put(0, 1);
-            w.Put(static_cast<uint32_t>(it - set.begin()), IndexBits(set.size()));
-        }
-        last = c;
-    }
-    return w.Bytes();
-}
 
 std::string SampleText() {
     std::string text;
@@ -185,12 +61,12 @@ std::string HandBuiltStream() {
     index(1, 1);  // l
     index(0, 1);  // o
     w.Put('!', 8);
-    w.Put(kEscape, 8);
+    w.Put(kReduceEscape, 8);
     w.Put(1, 8);  // length 1 + 3, distance high part 0
     w.Put(3, 8);  // distance 3 + 1
     w.Put(1, 1);  // set of 3 not used
     w.Put('Z', 8);
-    w.Put(kEscape, 8);
+    w.Put(kReduceEscape, 8);
     w.Put(0, 8);
     return w.Bytes();
 }

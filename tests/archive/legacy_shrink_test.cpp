@@ -1,8 +1,6 @@
 // Shrunk (method 1) streams: partial clearing, code size growth and damaged input.
 #include <gtest/gtest.h>
 
-#include <map>
-
 #include "archive/archive_messages.h"
 #include "legacy_test_support.h"
 #include "support/temp_folder.h"
@@ -11,98 +9,12 @@ namespace kelvara::test {
 namespace {
 
 constexpr uint16_t kShrunk = 1;
-constexpr uint32_t kControl = 256;
-
 std::string Codes(const std::vector<uint32_t>& codes, int size = 9) {
     BitWriter w;
     for (uint32_t c : codes)
         w.Put(c, size);
     return w.Bytes();
 }
-
-// A greedy LZW encoder producing shrunk streams: the code size is raised by control code
-// whenever a code does not fit, and a full table is optionally partially cleared (leaf codes
-// freed, then handed out again lowest first).
-class TestShrinker {
-  public:
-    explicit TestShrinker(bool clearWhenFull) : clearWhenFull_(clearWhenFull) {
-        for (int code = 257; code < 8192; ++code)
-            free_.push_back(code);
-    }
-
-    std::string Encode(const std::string& data) {
-        int cur = static_cast<uint8_t>(data[0]);
-        for (size_t i = 1; i < data.size(); ++i) {
-            const int c = static_cast<uint8_t>(data[i]);
-            const auto it = dict_.find({cur, c});
-            if (it != dict_.end()) {
-                cur = it->second;
-                continue;
-            }
-            Emit(cur);
-            if (clearWhenFull_ && next_ == free_.size()) {
-                Emit(kControl);
-                Emit(2);
-                PartialClear();
-                ++clears_;
-            }
-            Add(cur, c);
-            cur = c;
-        }
-        Emit(cur);
-        return out_.Bytes();
-    }
-    int Clears() const { return clears_; }
-    int CodeSize() const { return size_; }
-
-  private:
-    void Emit(uint32_t code) {
-        while (code >= (1u << size_)) {
-            out_.Put(kControl, size_);
-            out_.Put(1, size_);
-            ++size_;
-        }
-        out_.Put(code, size_);
-    }
-    void Add(int parent, int c) {
-        if (next_ == free_.size())
-            return;
-        const int code = free_[next_++];
-        parent_[code] = parent;
-        char_[code] = c;
-        ++children_[parent];
-        dict_[{parent, c}] = code;
-    }
-    void PartialClear() {
-        std::vector<int> leaves;
-        for (int code = 257; code < 8192; ++code) {
-            if (children_[code] == 0 && parent_[code] >= 0)
-                leaves.push_back(code);
-        }
-        for (int code : leaves) {
-            --children_[parent_[code]];
-            dict_.erase({parent_[code], char_[code]});
-            parent_[code] = -1;
-        }
-        free_.clear();
-        for (int code = 257; code < 8192; ++code) {
-            if (parent_[code] < 0)
-                free_.push_back(code);
-        }
-        next_ = 0;
-    }
-
-    const bool clearWhenFull_;
-    BitWriter out_;
-    int size_ = 9;
-    int clears_ = 0;
-    std::map<std::pair<int, int>, int> dict_;
-    std::vector<int> parent_ = std::vector<int>(8192, -1);
-    std::vector<int> char_ = std::vector<int>(8192, 0);
-    std::vector<int> children_ = std::vector<int>(8192, 0);
-    std::vector<int> free_;
-    size_t next_ = 0;
-};
 
 std::string PseudoRandomText(size_t size, int alphabet) {
     std::string s;
@@ -117,7 +29,8 @@ std::string PseudoRandomText(size_t size, int alphabet) {
 TEST(LegacyShrink, PartialClearReusesFreedCodesLowestFirst) {
     // "a" "b" "c" 257="ab" "d", clear frees 258-260, then 257 defines 258="da", 258 defines
     // 259="abd", 259 defines 260="daa", 260 defines 261, and 262 is the code being defined.
-    const std::string data = Codes({'a', 'b', 'c', 257, 'd', kControl, 2, 257, 258, 259, 260, 262});
+    const std::string data =
+        Codes({'a', 'b', 'c', 257, 'd', kShrinkControl, 2, 257, 258, 259, 260, 262});
     const DecodeResult r = DecodeBytes(data, kShrunk, 0, 0);
     EXPECT_EQ(r.fatal, 0);
     EXPECT_EQ(r.output, "abcabdabdaabddaadaad");
@@ -148,7 +61,8 @@ TEST(LegacyShrink, DamagedStreamsEndWithBadBlock) {
     EXPECT_EQ(firstNotLiteral.fatal, archive::kMsgBadBlock);
 
     // What was decoded before the bad control code reaches the file.
-    const DecodeResult badControl = DecodeBytes(Codes({'x', 'y', kControl, 3, 'z'}), kShrunk, 0, 3);
+    const DecodeResult badControl =
+        DecodeBytes(Codes({'x', 'y', kShrinkControl, 3, 'z'}), kShrunk, 0, 3);
     EXPECT_EQ(badControl.fatal, archive::kMsgBadBlock);
     EXPECT_EQ(badControl.output, "xy");
 
@@ -156,7 +70,7 @@ TEST(LegacyShrink, DamagedStreamsEndWithBadBlock) {
     BitWriter w;
     w.Put('q', 9);
     for (int size = 9; size <= 13; ++size) {
-        w.Put(kControl, size);
+        w.Put(kShrinkControl, size);
         w.Put(1, size);
     }
     const DecodeResult tooWide = DecodeBytes(w.Bytes(), kShrunk, 0, 1);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "archive/legacy_decoders.h"
+#include "tests/archive/legacy_test_encoders.h"
 
 namespace kelvara::test {
 
@@ -58,7 +59,8 @@ inline uint32_t Crc32(const std::string& bytes) {
     uint32_t crc = 0xFFFFFFFFu;
     for (unsigned char b : bytes) {
         crc ^= b;
-        for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
     }
     return ~crc;
 }
@@ -79,24 +81,5 @@ DecodeResult DecodeBytes(const std::string& data, uint16_t method, uint16_t flag
 inline DecodeResult DecodeEntry(const LocalEntry& e) {
     return DecodeBytes(e.data, e.method, e.flags, e.uncompressedSize);
 }
-
-// An LSB-first bit writer for building compressed streams by hand.
-class BitWriter {
-  public:
-    void Put(uint32_t value, int bits) {
-        for (int i = 0; i < bits; ++i) {
-            if (count_ % 8 == 0)
-                bytes_.push_back('\0');
-            if ((value >> i) & 1)
-                bytes_.back() = static_cast<char>(bytes_.back() | 1 << (count_ % 8));
-            ++count_;
-        }
-    }
-    const std::string& Bytes() const { return bytes_; }
-
-  private:
-    std::string bytes_;
-    size_t count_ = 0;
-};
 
 }  // namespace kelvara::test
