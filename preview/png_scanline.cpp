@@ -1,0 +1,186 @@
+#include "preview/png_scanline.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace kelvara::preview {
+
+namespace {
+
+uint8_t Paeth(int left, int up, int upLeft) {
+    const int estimate = left + up - upLeft;
+    const int toLeft = std::abs(estimate - left);
+    const int toUp = std::abs(estimate - up);
+    const int toUpLeft = std::abs(estimate - upLeft);
+    if (toLeft <= toUp && toLeft <= toUpLeft) {
+        return uint8_t(left);
+    }
+    return uint8_t(toUp <= toUpLeft ? up : upLeft);
+}
+
+// Sample i of a line packed at 1, 2 or 4 bits per sample, first sample in the high bits.
+unsigned PackedSample(const uint8_t* line, uint32_t i, unsigned bits) {
+    const uint32_t bit = i * bits;
+    return line[bit >> 3] >> (8 - bits - (bit & 7)) & ((1u << bits) - 1);
+}
+
+void PutPacked(uint8_t* row, uint32_t x, unsigned bits, unsigned value) {
+    const uint32_t bit = x * bits;
+    const unsigned shift = 8 - bits - (bit & 7);
+    const unsigned mask = ((1u << bits) - 1) << shift;
+    row[bit >> 3] = uint8_t((row[bit >> 3] & ~mask) | (value << shift));
+}
+
+}  // namespace
+
+unsigned ChannelsOf(uint8_t colorType) {
+    switch (colorType) {
+        case 2:
+            return 3;
+        case 4:
+            return 2;
+        case 6:
+            return 4;
+        default:
+            return 1;
+    }
+}
+
+void UnfilterScanline(uint8_t type, uint8_t* line, const uint8_t* previous, size_t bytes,
+                      size_t leftDistance) {
+    const size_t d = leftDistance < bytes ? leftDistance : bytes;
+    switch (type) {
+        case 1:
+            for (size_t i = d; i < bytes; ++i) {
+                line[i] = uint8_t(line[i] + line[i - d]);
+            }
+            break;
+        case 2:
+            for (size_t i = 0; i < bytes; ++i) {
+                line[i] = uint8_t(line[i] + previous[i]);
+            }
+            break;
+        case 3:
+            for (size_t i = 0; i < d; ++i) {
+                line[i] = uint8_t(line[i] + (previous[i] >> 1));
+            }
+            for (size_t i = d; i < bytes; ++i) {
+                line[i] = uint8_t(line[i] + ((line[i - d] + previous[i]) >> 1));
+            }
+            break;
+        case 4:
+            for (size_t i = 0; i < d; ++i) {
+                line[i] = uint8_t(line[i] + previous[i]);
+            }
+            for (size_t i = d; i < bytes; ++i) {
+                line[i] = uint8_t(line[i] + Paeth(line[i - d], previous[i], previous[i - d]));
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+void TScanlineConverter::Convert(const uint8_t* line, uint32_t count, uint32_t y,
+                                 uint32_t firstColumn, uint32_t columnStep) const {
+    switch (colorType) {
+        case 0:
+        case 3:
+            ConvertIndexed(line, count, y, firstColumn, columnStep);
+            break;
+        case 2:
+        case 6:
+            ConvertColour(line, count, y, firstColumn, columnStep);
+            break;
+        case 4:
+            ConvertGreyAlpha(line, count, y, firstColumn, columnStep);
+            break;
+        default:
+            break;
+    }
+}
+
+void TScanlineConverter::ConvertIndexed(const uint8_t* line, uint32_t count, uint32_t y,
+                                        uint32_t x0, uint32_t dx) const {
+    uint8_t* row = image.BitmapRow(y);
+    if (bitDepth == 16) {
+        uint8_t* low = image.LowRow(y);
+        for (uint32_t i = 0, x = x0; i < count; ++i, x += dx) {
+            row[x] = line[2 * i];
+            low[x] = line[2 * i + 1];
+        }
+    } else if (bitDepth == 2) {
+        // Two-bit samples go into a 4-bit bitmap; grey levels repeat their two bits so that
+        // they span the 16-entry grey ramp.
+        const unsigned factor = colorType == 0 ? 5 : 1;
+        for (uint32_t i = 0, x = x0; i < count; ++i, x += dx) {
+            PutPacked(row, x, 4, PackedSample(line, i, 2) * factor);
+        }
+    } else if (dx == 1 && x0 == 0) {
+        std::memcpy(row, line, (size_t(count) * bitDepth + 7) / 8);
+    } else if (bitDepth == 8) {
+        for (uint32_t i = 0, x = x0; i < count; ++i, x += dx) {
+            row[x] = line[i];
+        }
+    } else {
+        for (uint32_t i = 0, x = x0; i < count; ++i, x += dx) {
+            PutPacked(row, x, bitDepth, PackedSample(line, i, bitDepth));
+        }
+    }
+}
+
+void TScanlineConverter::ConvertColour(const uint8_t* line, uint32_t count, uint32_t y, uint32_t x0,
+                                       uint32_t dx) const {
+    uint8_t* row = image.BitmapRow(y);
+    const bool withAlpha = colorType == 6;
+    uint8_t* alpha = withAlpha ? image.AlphaRow(y) : nullptr;
+    if (bitDepth == 8) {
+        const unsigned stride = withAlpha ? 4 : 3;
+        for (uint32_t i = 0, x = x0; i < count; ++i, x += dx) {
+            const uint8_t* in = line + size_t(i) * stride;
+            uint8_t* out = row + size_t(x) * 3;
+            out[0] = gamma[in[2]];
+            out[1] = gamma[in[1]];
+            out[2] = gamma[in[0]];
+            if (withAlpha) {
+                alpha[x] = in[3];
+            }
+        }
+        return;
+    }
+    uint8_t* low = image.LowRow(y);
+    const unsigned stride = withAlpha ? 8 : 6;
+    for (uint32_t i = 0, x = x0; i < count; ++i, x += dx) {
+        const uint8_t* in = line + size_t(i) * stride;
+        uint8_t* high = row + size_t(x) * 3;
+        uint8_t* rest = low + size_t(x) * 3;
+        for (int c = 0; c < 3; ++c) {
+            high[c] = gamma[in[4 - 2 * c]];
+            rest[c] = gamma[in[5 - 2 * c]];
+        }
+        if (withAlpha) {
+            alpha[x] = in[6];
+        }
+    }
+}
+
+void TScanlineConverter::ConvertGreyAlpha(const uint8_t* line, uint32_t count, uint32_t y,
+                                          uint32_t x0, uint32_t dx) const {
+    uint8_t* row = image.BitmapRow(y);
+    uint8_t* alpha = image.AlphaRow(y);
+    if (bitDepth == 8) {
+        for (uint32_t i = 0, x = x0; i < count; ++i, x += dx) {
+            row[x] = line[2 * i];
+            alpha[x] = line[2 * i + 1];
+        }
+        return;
+    }
+    uint8_t* low = image.LowRow(y);
+    for (uint32_t i = 0, x = x0; i < count; ++i, x += dx) {
+        row[x] = line[4 * i];
+        low[x] = line[4 * i + 1];
+        alpha[x] = line[4 * i + 2];
+    }
+}
+
+}  // namespace kelvara::preview
