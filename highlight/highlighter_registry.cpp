@@ -30,8 +30,8 @@ std::span<const std::string_view> HighlighterLanguages() {
 std::unique_ptr<TCustomHighlighter> CreateHighlighter(std::string_view language) {
     // One line per language; each returns its highlighter once that class is written.
     // clang-format off
-    if (language == "xml") return nullptr;   // std::make_unique<TXmlHighlighter>()
-    if (language == "html") return nullptr;  // std::make_unique<THtmlHighlighter>()
+    if (language == "xml") return std::make_unique<TXmlHighlighter>();
+    if (language == "html") return std::make_unique<THtmlHighlighter>();
     if (language == "css") return nullptr;   // std::make_unique<TCssHighlighter>()
     if (language == "js") return nullptr;    // std::make_unique<TJScriptHighlighter>()
     // clang-format on

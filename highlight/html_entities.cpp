@@ -1,0 +1,52 @@
+#include "highlight/html_entities.h"
+
+namespace kelvara::highlight {
+
+namespace {
+
+constexpr std::array<std::string_view, kHtmlEntityCount> kEntities = {
+    "&Alpha;",    "&Beta;",   "&Gamma;",   "&Delta;",   "&Epsilon;", "&Zeta;",    "&Eta;",
+    "&Theta;",    "&Iota;",   "&Kappa;",   "&Lambda;",  "&Mu;",      "&Nu;",      "&Xi;",
+    "&Omicron;",  "&Pi;",     "&Rho;",     "&Sigma;",   "&Tau;",     "&Upsilon;", "&Phi;",
+    "&Chi;",      "&Psi;",    "&Omega;",   "&alpha;",   "&beta;",    "&gamma;",   "&delta;",
+    "&epsilon;",  "&zeta;",   "&eta;",     "&theta;",   "&iota;",    "&kappa;",   "&lambda;",
+    "&mu;",       "&nu;",     "&xi;",      "&omicron;", "&pi;",      "&rho;",     "&sigmaf;",
+    "&sigma;",    "&tau;",    "&upsilon;", "&phi;",     "&chi;",     "&psi;",     "&omega;",
+    "&thetasym;", "&upsih;",  "&piv;",     "&bull;",    "&hellip;",  "&prime;",   "&Prime;",
+    "&oline;",    "&frasl;",  "&weierp;",  "&image;",   "&real;",    "&trade;",   "&alefsym;",
+    "&larr;",     "&uarr;",   "&rarr;",    "&darr;",    "&harr;",    "&crarr;",   "&lArr;",
+    "&uArr;",     "&rArr;",   "&dArr;",    "&hArr;",    "&forall;",  "&part;",    "&exist;",
+    "&empty;",    "&nabla;",  "&isin;",    "&notin;",   "&ni;",      "&prod;",    "&sum;",
+    "&minus;",    "&lowast;", "&radic;",   "&prop;",    "&infin;",   "&ang;",     "&and;",
+    "&or;",       "&cap;",    "&cup;",     "&int;",     "&there4;",  "&sim;",     "&cong;",
+    "&asymp;",    "&ne;",     "&equiv;",   "&le;",      "&ge;",      "&sub;",     "&sup;",
+    "&nsub;",     "&sube;",   "&supe;",    "&oplus;",   "&otimes;",  "&perp;",    "&sdot;",
+    "&lceil;",    "&rceil;",  "&lfloor;",  "&rfloor;",  "&lang;",    "&rang;",    "&loz;",
+    "&spades;",   "&clubs;",  "&hearts;",  "&diams;",   "&lsquo;",   "&rsquo;",   "&sbquo;",
+    "&ldquo;",    "&rdquo;",  "&bdquo;",   "&dagger;",  "&Dagger;",  "&permil;",  "&lsaquo;",
+    "&rsaquo;",   "&quot;",   "&amp;",     "&lt;",      "&gt;",      "&ndash;",   "&mdash;",
+    "&nbsp;",     "&thinsp;", "&ensp;",    "&emsp;",    "&iexcl;",   "&cent;",    "&pound;",
+    "&curren;",   "&yen;",    "&brvbar;",  "&brkbar;",  "&sect;",    "&uml;",     "&die;",
+    "&copy;",     "&ordf;",   "&laquo;",   "&not;",     "&shy;",     "&reg;",     "&macr;",
+    "&hibar;",    "&deg;",    "&plusmn;",  "&sup2;",    "&sup3;",    "&acute;",   "&micro;",
+    "&para;",     "&middot;", "&cedil;",   "&sup1;",    "&ordm;",    "&raquo;",   "&frac14;",
+    "&frac12;",   "&frac34;", "&iquest;",  "&Agrave;",  "&Aacute;",  "&Acirc;",   "&Atilde;",
+    "&Auml;",     "&Aring;",  "&AElig;",   "&Ccedil;",  "&Egrave;",  "&Eacute;",  "&Ecirc;",
+    "&Euml;",     "&Igrave;", "&Iacute;",  "&Icirc;",   "&Iuml;",    "&ETH;",     "&Ntilde;",
+    "&Ograve;",   "&Oacute;", "&Ocirc;",   "&Otilde;",  "&Ouml;",    "&times;",   "&Oslash;",
+    "&Ugrave;",   "&Uacute;", "&Ucirc;",   "&Uuml;",    "&Yacute;",  "&THORN;",   "&szlig;",
+    "&agrave;",   "&aacute;", "&acirc;",   "&atilde;",  "&auml;",    "&aring;",   "&aelig;",
+    "&ccedil;",   "&egrave;", "&eacute;",  "&ecirc;",   "&euml;",    "&igrave;",  "&iacute;",
+    "&icirc;",    "&iuml;",   "&eth;",     "&ntilde;",  "&ograve;",  "&oacute;",  "&ocirc;",
+    "&otilde;",   "&ouml;",   "&divide;",  "&oslash;",  "&ugrave;",  "&uacute;",  "&ucirc;",
+    "&uuml;",     "&yacute;", "&thorn;",   "&yuml;",    "&euro;",    "&OElig;",   "&oelig;",
+    "&scaron;",   "&Scaron;", "&fnof;",    "&circ;",
+};
+
+}  // namespace
+
+const std::array<std::string_view, kHtmlEntityCount>& HtmlEntities() {
+    return kEntities;
+}
+
+}  // namespace kelvara::highlight

@@ -1,0 +1,75 @@
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+#include "highlight/html_entities.h"
+#include "highlight/html_tag_names.h"
+
+namespace kelvara::highlight {
+namespace {
+
+// Recomputes the hash by hand so that a wrong step or modulus in the shared helpers shows.
+int ManualBucket(std::string_view word) {
+    std::uint32_t acc = 0;
+    for (unsigned char c : word) {
+        acc = acc * 932u + c * 46u;
+    }
+    return static_cast<int>(acc % 1543u);
+}
+
+TEST(HtmlTagTable, EveryNameHasABucketOfItsOwn) {
+    const auto& names = HtmlTagNames();
+    const auto& buckets = HtmlTagBuckets();
+    std::set<int> used;
+    for (int i = 0; i < kHtmlTagNameCount; ++i) {
+        int bucket = ManualBucket(names[i]);
+        EXPECT_EQ(bucket, HtmlTagBucketOfWord(names[i])) << names[i];
+        EXPECT_EQ(buckets[bucket], i) << names[i];
+        used.insert(bucket);
+    }
+    EXPECT_EQ(used.size(), 202u);
+    int filled = 0;
+    for (auto index : buckets) {
+        filled += index >= 0 ? 1 : 0;
+        EXPECT_GE(index, -1);
+    }
+    EXPECT_EQ(filled, 202);
+}
+
+TEST(HtmlTagTable, NamesAreLowerCaseTagWords) {
+    std::set<std::string_view> seen;
+    for (auto name : HtmlTagNames()) {
+        EXPECT_TRUE(seen.insert(name).second) << name;
+        for (char c : name) {
+            EXPECT_TRUE(IsHtmlTagNameChar(static_cast<unsigned char>(c))) << name;
+            EXPECT_FALSE(c >= 'A' && c <= 'Z') << name;
+        }
+    }
+    EXPECT_TRUE(seen.count("!doctype"));
+    EXPECT_TRUE(seen.count("/p"));
+    EXPECT_TRUE(seen.count("xmp"));
+}
+
+TEST(HtmlEntityTable, CapitalisedEntriesHaveLowerCaseTwins) {
+    std::set<std::string> all;
+    for (auto e : HtmlEntities()) {
+        ASSERT_GE(e.size(), 3u);
+        EXPECT_EQ(e.front(), '&');
+        EXPECT_EQ(e.back(), ';');
+        all.insert(std::string(e));
+    }
+    EXPECT_EQ(all.size(), 249u);
+    for (const auto& e : all) {
+        std::string lower = e;
+        for (char& c : lower) {
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        }
+        EXPECT_TRUE(all.count(lower)) << e;
+    }
+    EXPECT_EQ(HtmlEntities().front(), "&Alpha;");
+    EXPECT_EQ(HtmlEntities().back(), "&circ;");
+}
+
+}  // namespace
+}  // namespace kelvara::highlight
