@@ -1,12 +1,76 @@
+// kelvara-cli tokens [--count] LANGUAGE FILE: loads FILE as the text view does and lists the
+// tokens of the language's highlighter (format in highlight/token_listing.h). With --count only
+// the number of lines and the number of tokens are printed, tab-separated.
+#include <exception>
+#include <memory>
 #include <ostream>
+#include <string>
 
 #include "cli/commands.h"
+#include "highlight/highlighter_registry.h"
+#include "highlight/token_listing.h"
+#include "preview/text_file_loading.h"
 
 namespace kelvara::cli {
+namespace {
 
-int CmdTokens(const Args&, std::ostream&, std::ostream& err) {
-    err << "kelvara-cli tokens: not available in this build\n";
-    return 2;
+constexpr const char* kCommand = "tokens";
+
+std::string LanguageList() {
+    std::string list;
+    for (std::string_view name : highlight::HighlighterLanguages()) {
+        list += list.empty() ? "" : ", ";
+        list += name;
+    }
+    return list;
+}
+
+}  // namespace
+
+int CmdTokens(const Args& args, std::ostream& out, std::ostream& err) {
+    bool countOnly = false;
+    Args positional;
+    for (const std::string& arg : args) {
+        if (arg == "--count") {
+            countOnly = true;
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            return UsageError(err, kCommand, "unknown option " + arg);
+        } else {
+            positional.push_back(arg);
+        }
+    }
+    if (positional.size() != 2) {
+        return UsageError(err, kCommand, "usage: tokens [--count] LANGUAGE FILE");
+    }
+    std::unique_ptr<highlight::TCustomHighlighter> highlighter =
+        highlight::CreateHighlighter(positional[0]);
+    if (!highlighter) {
+        return UsageError(err, kCommand,
+                          "unknown language \"" + positional[0] + "\" (" + LanguageList() + ")");
+    }
+
+    preview::DecodedText text;
+    try {
+        text = preview::LoadTextFileBuffer(positional[1]);
+    } catch (const std::exception& e) {
+        err << e.what() << "\n";
+        return 1;
+    }
+
+    highlight::TTokenListing listing(*highlighter, countOnly);
+    std::string buffer;
+    for (size_t line = 0; line < text.lines.size(); ++line) {
+        listing.ScanLine(text.Line(line), buffer);
+        if (buffer.size() >= (1u << 16)) {
+            out << buffer;
+            buffer.clear();
+        }
+    }
+    if (countOnly) {
+        buffer = std::to_string(listing.Lines()) + '\t' + std::to_string(listing.Tokens()) + '\n';
+    }
+    out << buffer << std::flush;
+    return out ? 0 : 1;
 }
 
 }  // namespace kelvara::cli

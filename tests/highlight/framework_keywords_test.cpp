@@ -192,6 +192,9 @@ TEST(HighlighterRegistry, KnowsTheFourLanguagesAndNothingElse) {
     std::vector<std::string_view> names(HighlighterLanguages().begin(),
                                         HighlighterLanguages().end());
     EXPECT_EQ(names, (std::vector<std::string_view>{"xml", "html", "css", "js"}));
+    for (std::string_view language : names) {
+        EXPECT_NE(CreateHighlighter(language), nullptr) << language;
+    }
     EXPECT_EQ(CreateHighlighter("pascal"), nullptr);
     EXPECT_EQ(CreateHighlighter("XML"), nullptr);
     EXPECT_EQ(CreateHighlighter(""), nullptr);
