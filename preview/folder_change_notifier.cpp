@@ -40,7 +40,8 @@ struct TFolderChangeNotifier::State : std::enable_shared_from_this<State> {
     std::string path = "/";
     bool subtree = true;
     NotifyFilterSet filters = kDefaultNotifyFilters;
-    unsigned generation = 0;  // bumped on every change of the three above
+    unsigned generation = 0;         // bumped on every change of the three above
+    unsigned watchedGeneration = 0;  // the generation the watch was opened for
     FolderInotifyWatch watch;
 
     // Under mutex.
@@ -60,6 +61,12 @@ struct TFolderChangeNotifier::State : std::enable_shared_from_this<State> {
     bool Stopping() {
         std::lock_guard lock(mutex);
         return stop;
+    }
+
+    // Under WatchLock().
+    bool OpenWatch() {
+        watchedGeneration = generation;
+        return watch.Open(path, subtree, filters);
     }
 
     void DeliverChange();
@@ -113,11 +120,6 @@ bool TFolderChangeNotifier::State::RunHandlerOnUiThread() {
 
 void TFolderChangeNotifier::State::WatchFolder() {
     std::shared_ptr<State> s = shared_from_this();
-    unsigned seen;
-    {
-        std::lock_guard lock(WatchLock());
-        seen = s->generation;
-    }
     for (;;) {
         pollfd fds[2] = {{s->watch.Descriptor(), POLLIN, 0}, {s->wakeFd, POLLIN, 0}};
         if (poll(fds, 2, -1) < 0) {
@@ -146,11 +148,8 @@ void TFolderChangeNotifier::State::WatchFolder() {
                 break;
         }
         std::lock_guard lock(WatchLock());
-        if (s->generation != seen) {
-            seen = s->generation;
-            if (!s->watch.Open(s->path, s->subtree, s->filters))
-                break;
-        }
+        if (s->generation != s->watchedGeneration && !s->OpenWatch())
+            break;
     }
     s->watching = false;
 }
@@ -234,7 +233,7 @@ void TFolderChangeNotifier::SetOnChange(std::function<void()> handler) {
         return;
     {
         std::lock_guard lock(WatchLock());
-        if (!state_->watch.Open(state_->path, state_->subtree, state_->filters))
+        if (!state_->OpenWatch())
             return;
     }
     state_->watching = true;

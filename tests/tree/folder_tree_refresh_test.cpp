@@ -1,0 +1,127 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "preview/folder_tree_view.h"
+#include "tree_test_support.h"
+
+using namespace kelvara::preview;
+using kelvara::test::ChildNamed;
+using kelvara::test::ChildTexts;
+using kelvara::test::MakeFolder;
+using kelvara::test::TempFolder;
+using kelvara::test::Touch;
+using kelvara::test::WaitUntil;
+
+namespace {
+
+// The viewer's setup: all items listed, a notifier on the selected node.
+class FolderTreeRefreshTest : public ::testing::Test {
+  protected:
+    FolderTreeRefreshTest() : root(dir / "pack") {
+        MakeFolder(root + "/css");
+        MakeFolder(root + "/img");
+        Touch(root + "/img/a.png");
+        Touch(root + "/file1.js");
+        Touch(root + "/file10.js");
+        tree = std::make_unique<TFolderTreeView>();
+        tree->SetObjectTypes(otFolders | otNonFolders | otHidden);
+        tree->SetAutoRefresh(true);
+        tree->SetRoot(QString::fromStdString(root));
+    }
+
+    TempFolder dir;
+    const std::string root;
+    std::unique_ptr<TFolderTreeView> tree;
+};
+
+TEST_F(FolderTreeRefreshTest, TheTopNodeIsWatchedAfterTheRootIsSet) {
+    ASSERT_NE(tree->Notifier(), nullptr);
+    EXPECT_EQ(tree->Notifier()->Path(), root);
+    EXPECT_TRUE(tree->Notifier()->Watching());
+    EXPECT_FALSE(tree->Notifier()->WatchSubtree());
+}
+
+TEST_F(FolderTreeRefreshTest, SelectingAFileWatchesNothing) {
+    TFolderTreeNode* file = ChildNamed(tree->TopNode(), "file1.js");
+    tree->SetSelected(file);
+    ASSERT_NE(tree->Notifier(), nullptr);
+    EXPECT_EQ(tree->Notifier()->Path(), root + "/file1.js");
+    EXPECT_FALSE(tree->Notifier()->Watching());
+
+    tree->SetSelected(ChildNamed(tree->TopNode(), "img"));
+    EXPECT_EQ(tree->Notifier()->Path(), root + "/img");
+    EXPECT_TRUE(tree->Notifier()->Watching());
+
+    tree->SetAutoRefresh(false);
+    EXPECT_EQ(tree->Notifier(), nullptr);
+}
+
+TEST_F(FolderTreeRefreshTest, ANewFileInTheSelectedFolderShowsInPlaceKeepingExpansionAndSelection) {
+    ChildNamed(tree->TopNode(), "img")->setExpanded(true);
+    Touch(root + "/file2.js");
+    EXPECT_TRUE(WaitUntil([&] { return ChildNamed(tree->TopNode(), "file2.js") != nullptr; }));
+
+    TFolderTreeNode* top = tree->TopNode();
+    EXPECT_EQ(tree->topLevelItemCount(), 1);
+    EXPECT_EQ(top->Text(), "pack");
+    EXPECT_EQ(ChildTexts(top), QStringList({"css", "img", "file1.js", "file2.js", "file10.js"}));
+    EXPECT_TRUE(top->isExpanded());
+    TFolderTreeNode* img = ChildNamed(top, "img");
+    EXPECT_TRUE(img->isExpanded());
+    EXPECT_EQ(ChildTexts(img), QStringList({"a.png"}));
+    EXPECT_FALSE(ChildNamed(top, "css")->isExpanded());
+    EXPECT_EQ(tree->Selected(), top);
+
+    // Still watched after the refresh: a removal shows too.
+    std::filesystem::remove(root + "/file1.js");
+    EXPECT_TRUE(WaitUntil([&] { return !ChildNamed(tree->TopNode(), "file1.js"); }));
+}
+
+TEST_F(FolderTreeRefreshTest, ASelectedSubfolderRefreshesOnlyItself) {
+    TFolderTreeNode* img = ChildNamed(tree->TopNode(), "img");
+    img->setExpanded(true);
+    tree->SetSelected(img);
+    MakeFolder(root + "/img/sub");
+    EXPECT_TRUE(WaitUntil([&] {
+        const TFolderTreeNode* now = ChildNamed(tree->TopNode(), "img");
+        return now && ChildNamed(now, "sub");
+    }));
+    TFolderTreeNode* fresh = ChildNamed(tree->TopNode(), "img");
+    EXPECT_EQ(tree->Selected(), fresh);
+    EXPECT_TRUE(fresh->isExpanded());
+    EXPECT_EQ(ChildTexts(fresh), QStringList({"sub", "a.png"}));
+    EXPECT_EQ(tree->Notifier()->Path(), root + "/img");
+}
+
+TEST_F(FolderTreeRefreshTest, RefreshKeepsDeepExpansionAndTheTopVisibleNode) {
+    MakeFolder(root + "/css/x/y");
+    for (int i = 0; i < 60; ++i)
+        Touch(root + "/css/x/f" + std::to_string(i));
+    tree->resize(200, 150);
+    tree->show();
+    TFolderTreeNode* css = ChildNamed(tree->TopNode(), "css");
+    css->setExpanded(true);
+    ChildNamed(css, "x")->setExpanded(true);
+    tree->SetSelected(ChildNamed(ChildNamed(css, "x"), "y"));
+    TFolderTreeNode* f30 = ChildNamed(ChildNamed(css, "x"), "f30");
+    tree->scrollToItem(f30, QAbstractItemView::PositionAtTop);
+    tree->SetAutoRefresh(false);
+
+    tree->RefreshNode(tree->TopNode());
+    TFolderTreeNode* x = ChildNamed(ChildNamed(tree->TopNode(), "css"), "x");
+    ASSERT_NE(x, nullptr);
+    EXPECT_TRUE(x->isExpanded());
+    EXPECT_EQ(tree->Selected(), ChildNamed(x, "y"));
+    EXPECT_EQ(static_cast<TFolderTreeNode*>(tree->itemAt(QPoint(1, 1)))->Path(),
+              root + "/css/x/f30");
+}
+
+TEST_F(FolderTreeRefreshTest, DestroyingTheTreeWhileAChangeIsPendingEndsCleanly) {
+    Touch(root + "/late.txt");
+    tree.reset();
+    QCoreApplication::processEvents();
+    SUCCEED();
+}
+
+}  // namespace

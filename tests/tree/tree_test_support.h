@@ -1,0 +1,45 @@
+// Shared helpers of the folder tree tests.
+#pragma once
+
+#include <QStringList>
+#include <QTest>
+#include <filesystem>
+#include <string>
+
+#include "preview/folder_tree_node.h"
+#include "support/temp_folder.h"
+
+namespace kelvara::test {
+
+inline void MakeFolder(const std::string& path) {
+    std::filesystem::create_directories(path);
+}
+
+inline void Touch(const std::string& path) {
+    WriteFile(path, "x");
+}
+
+// The texts of the node's children, in tree order.
+inline QStringList ChildTexts(const preview::TFolderTreeNode* node) {
+    QStringList texts;
+    for (int i = 0; i < node->childCount(); ++i)
+        texts << node->child(i)->text(0);
+    return texts;
+}
+
+inline preview::TFolderTreeNode* ChildNamed(const preview::TFolderTreeNode* node,
+                                            const QString& text) {
+    for (int i = 0; i < node->childCount(); ++i) {
+        if (node->child(i)->text(0) == text)
+            return static_cast<preview::TFolderTreeNode*>(node->child(i));
+    }
+    return nullptr;
+}
+
+// Runs the event loop until the condition holds, for at most a few seconds.
+template <typename Condition>
+bool WaitUntil(Condition condition) {
+    return QTest::qWaitFor(condition, 5000);
+}
+
+}  // namespace kelvara::test
