@@ -4,9 +4,15 @@
 #include <QLabel>
 #include <QTreeWidget>
 
+#include "app/collection/manifest.h"
+#include "app/collection/package_extraction.h"
 #include "app/collection/texts.h"
 #include "app/main_window.h"
+#include "platform/documents_folder.h"
+#include "platform/file_system.h"
 #include "platform/scratch_folder.h"
+#include "preview/png_draw.h"
+#include "preview/png_graphic.h"
 
 namespace kelvara::app {
 namespace {
@@ -64,9 +70,55 @@ void TForm1::ListView1SelectItem(QTreeWidgetItem* item) {
     });
 }
 
-void TForm1::ResetDetails() {}
+void TForm1::ResetDetails() {
+    Image1->clear();
+    Image1->resize(57, 57);
+    for (QLabel* label : {Label4, Label5, Label7, Label9, Label11}) {
+        label->setText(QString::fromUtf8(collection::kUnknownValue));
+        label->adjustSize();
+    }
+    Label11->setPalette(Label10->palette());
+    Label11->setStyleSheet(QString());
+}
 
-void TForm1::ShowDetails(const std::string&) {}
+void TForm1::ShowDetails(const std::string& caption) {
+    // Every selection starts from the empty panel, so an error never leaves another package's
+    // icon or values beside this row.
+    ResetDetails();
+    const std::string scratch = platform::ScratchFolder();
+    collection::ExtractFromPackage(platform::CollectionFolder() + caption, {"*.png", "*.xml"},
+                                   scratch, {"icon.png", "config.xml"}, [this] { Pump(); });
+
+    const std::string iconPath = scratch + "/icon.png";
+    if (platform::PathExists(iconPath)) {
+        preview::TPngGraphic icon;
+        icon.LoadFromFile(iconPath);
+        QImage image = preview::RenderPngOverWhite(icon);
+        Image1->resize(static_cast<int>(icon.Width()), static_cast<int>(icon.Height()));
+        Image1->setPixmap(QPixmap::fromImage(image));
+    }
+
+    const std::string manifestPath = scratch + "/config.xml";
+    if (!platform::PathExists(manifestPath))
+        return;
+    collection::ManifestFields fields = collection::Manifest::Load(manifestPath).Fields();
+    auto show = [](QLabel* label, const std::optional<std::string>& value) {
+        label->setText(QString::fromStdString(value.value_or(std::string())));
+        label->adjustSize();
+    };
+    show(Label4, fields.height);
+    show(Label5, fields.width);
+    show(Label7, fields.version);
+    show(Label9, fields.id);
+    // Exactly "true" allows network access; anything else, an absent value included, denies it.
+    const bool allowed = fields.network.has_value() && *fields.network == "true";
+    QPalette palette = Label11->palette();
+    palette.setColor(QPalette::WindowText, allowed ? QColor(255, 0, 0) : QColor(0, 128, 0));
+    Label11->setPalette(palette);
+    Label11->setText(
+        QString::fromUtf8(allowed ? collection::kNetworkAllowed : collection::kNetworkDenied));
+    Label11->adjustSize();
+}
 
 void TForm1::N5Click() {}
 
