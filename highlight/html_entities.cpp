@@ -1,5 +1,10 @@
 #include "highlight/html_entities.h"
 
+#include <cstdint>
+#include <vector>
+
+#include "highlight/xml_markup_scan.h"
+
 namespace kelvara::highlight {
 
 namespace {
@@ -43,10 +48,35 @@ constexpr std::array<std::string_view, kHtmlEntityCount> kEntities = {
     "&scaron;",   "&Scaron;", "&fnof;",    "&circ;",
 };
 
+// The entries grouped by the character after "&", each group in table order, so a look-up
+// compares only the few names that can match.
+struct EntityGroups {
+    std::array<std::vector<std::int16_t>, 128> byLead;
+    EntityGroups() {
+        for (int i = 0; i < kHtmlEntityCount; ++i) {
+            byLead[static_cast<unsigned char>(kEntities[i][1]) & 127].push_back(
+                static_cast<std::int16_t>(i));
+        }
+    }
+};
+
 }  // namespace
 
 const std::array<std::string_view, kHtmlEntityCount>& HtmlEntities() {
     return kEntities;
+}
+
+int FindHtmlEntity(const char16_t* text) {
+    static const EntityGroups groups;
+    if (text[0] != u'&' || text[1] >= 128) {
+        return -1;
+    }
+    for (std::int16_t index : groups.byLead[text[1]]) {
+        if (MarkupLooksAt(text, 0, kEntities[index])) {
+            return index;
+        }
+    }
+    return -1;
 }
 
 }  // namespace kelvara::highlight

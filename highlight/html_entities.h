@@ -12,4 +12,8 @@ inline constexpr int kHtmlEntityCount = 249;
 // never match; each has a lower-case twin that does.
 const std::array<std::string_view, kHtmlEntityCount>& HtmlEntities();
 
+// Index of the first entry (in table order) written at `text`, which points into a
+// zero-terminated line, or -1. Reads no further than the first difference.
+int FindHtmlEntity(const char16_t* text);
+
 }  // namespace kelvara::highlight

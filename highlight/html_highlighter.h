@@ -54,8 +54,6 @@ class THtmlHighlighter : public TCustomHighlighter {
     void CommentStep();
     void TextStep();
     void EntityStep();
-    // Index of the first entity-table entry written at `position`, or -1.
-    int EntityAt(int position) const;
     // Position after "&#" at `position` and the decimal or "x"-prefixed hexadecimal digits.
     int CharacterReferenceEnd(int position) const;
 

@@ -17,7 +17,7 @@ void THtmlHighlighter::Advance() {
         tokenPos_ = run_;
         const S before = range_;
         ScanToken();
-        if (run_ != tokenPos_ || LineFinished()) {
+        if (run_ != tokenPos_ || run_ > lineLength_) {
             break;
         }
         if (range_ == before) {
@@ -187,16 +187,6 @@ int THtmlHighlighter::CharacterReferenceEnd(int position) const {
     return position;
 }
 
-int THtmlHighlighter::EntityAt(int position) const {
-    const auto& entities = HtmlEntities();
-    for (int i = 0; i < kHtmlEntityCount; ++i) {
-        if (MarkupLooksAt(line_, position, entities[i])) {
-            return i;
-        }
-    }
-    return -1;
-}
-
 void THtmlHighlighter::TextStep() {
     const char16_t first = line_[run_];
     if (first < 32 || first == u'<') {
@@ -219,7 +209,7 @@ void THtmlHighlighter::TextStep() {
                 }
                 return;
             }
-            const int entity = EntityAt(run_);
+            const int entity = FindHtmlEntity(line_ + run_);
             if (entity >= 0) {
                 entityCode_ = entity;
                 range_ = S::Entity;

@@ -18,7 +18,7 @@ void TXmlHighlighter::Advance() {
         tokenPos_ = run_;
         const S before = range_;
         ScanToken();
-        if (run_ != tokenPos_ || LineFinished()) {
+        if (run_ != tokenPos_ || run_ > lineLength_) {
             break;
         }
         if (range_ == before) {

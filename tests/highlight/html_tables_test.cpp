@@ -68,6 +68,16 @@ TEST(HtmlEntityTable, CapitalisedEntriesHaveLowerCaseTwins) {
         EXPECT_TRUE(all.count(lower)) << e;
     }
     EXPECT_EQ(HtmlEntities().front(), "&Alpha;");
+    // Each entry is found at its own index; a name cut short or unknown is not found.
+    for (int i = 0; i < kHtmlEntityCount; ++i) {
+        const std::string_view e = HtmlEntities()[i];
+        const std::u16string wide(e.begin(), e.end());
+        EXPECT_EQ(FindHtmlEntity(wide.c_str()), i) << e;
+        EXPECT_EQ(FindHtmlEntity(wide.substr(0, wide.size() - 1).c_str()), -1) << e;
+    }
+    EXPECT_EQ(FindHtmlEntity(u"&zz;"), -1);
+    EXPECT_EQ(FindHtmlEntity(u"&\u0416;"), -1);
+    EXPECT_EQ(FindHtmlEntity(u"amp;"), -1);
     EXPECT_EQ(HtmlEntities().back(), "&circ;");
 }
 
