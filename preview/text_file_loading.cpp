@@ -14,7 +14,6 @@ namespace kelvara::preview {
 namespace {
 
 constexpr char16_t kReplacement = 0xFFFD;
-constexpr char16_t kLineSeparator = 0x2028;
 
 // Windows-1251 upper half as UTF-16, taken once from the platform's converter.
 const std::array<char16_t, 128>& Windows1251Table() {
@@ -105,6 +104,9 @@ bool DecodeUtf8(std::string_view bytes, bool strict, std::u16string& out) {
         }
     }
     out.resize(static_cast<size_t>(dst - out.data()));
+    // Multi-byte text leaves spare room; give it back when it is worth a copy.
+    if (out.capacity() - out.size() > out.size() / 8 + 4096)
+        out.shrink_to_fit();
     return true;
 }
 
@@ -152,45 +154,9 @@ std::u16string DecodeCharacters(std::string_view bytes, TextEncoding& encoding) 
 
 std::vector<TextLineSpan> SplitLines(std::u16string_view text, LineBreakKind& kind) {
     std::vector<TextLineSpan> lines;
-    bool sawCr = false, sawLf = false, sawSeparator = false;
-    const size_t n = text.size();
-    const char16_t* s = text.data();
-    size_t i = 0;
-    while (i < n) {
-        const size_t start = i;
-        while (i < n) {
-            const char16_t c = s[i];
-            if ((c <= 13 && (c == 13 || c == 10)) || c == kLineSeparator)
-                break;
-            ++i;
-        }
-        lines.push_back({start, i - start});
-        if (i < n && s[i] == kLineSeparator) {
-            sawSeparator = true;
-            ++i;
-        }
-        if (i < n && s[i] == 13) {
-            sawCr = true;
-            ++i;
-        }
-        if (i < n && s[i] == 10) {
-            sawLf = true;
-            ++i;
-        }
-    }
-    if (n > 0) {
-        const char16_t last = s[n - 1];
-        if (last == 13 || last == 10 || last == kLineSeparator)
-            lines.push_back({n, 0});
-    }
-    if (sawSeparator)
-        kind = LineBreakKind::Unicode;
-    else if (sawCr && !sawLf)
-        kind = LineBreakKind::Mac;
-    else if (sawLf && !sawCr)
-        kind = LineBreakKind::Unix;
-    else
-        kind = LineBreakKind::Dos;
+    kind = ForEachLine(text, [&lines](size_t start, size_t length) {
+        lines.push_back({start, length});
+    });
     return lines;
 }
 

@@ -55,9 +55,53 @@ struct TextFileContents {
 // Decodes the characters only (no splitting); `encoding` receives what the bytes held.
 std::u16string DecodeCharacters(std::string_view bytes, TextEncoding& encoding);
 
-// Splits text into lines: a break is at most one U+2028, then at most one CR, then at most one
-// LF; a text ending in a break gets a last, empty line; an empty text has no lines. Zero
-// characters are ordinary characters.
+// Splits text into lines, calling onLine(start, length) for each: a break is at most one
+// U+2028, then at most one CR, then at most one LF; a text ending in a break gets a last, empty
+// line; an empty text has no lines. Zero characters are ordinary characters. Returns the kind of
+// line break seen.
+template <class OnLine>
+LineBreakKind ForEachLine(std::u16string_view text, OnLine&& onLine) {
+    constexpr char16_t kLineSeparator = 0x2028;
+    bool sawCr = false, sawLf = false, sawSeparator = false;
+    const size_t n = text.size();
+    const char16_t* s = text.data();
+    size_t i = 0;
+    while (i < n) {
+        const size_t start = i;
+        while (i < n) {
+            const char16_t c = s[i];
+            if ((c <= 13 && (c == 13 || c == 10)) || c == kLineSeparator)
+                break;
+            ++i;
+        }
+        onLine(start, i - start);
+        if (i < n && s[i] == kLineSeparator) {
+            sawSeparator = true;
+            ++i;
+        }
+        if (i < n && s[i] == 13) {
+            sawCr = true;
+            ++i;
+        }
+        if (i < n && s[i] == 10) {
+            sawLf = true;
+            ++i;
+        }
+    }
+    if (n > 0) {
+        const char16_t last = s[n - 1];
+        if (last == 13 || last == 10 || last == kLineSeparator)
+            onLine(n, size_t{0});
+    }
+    if (sawSeparator)
+        return LineBreakKind::Unicode;
+    if (sawCr && !sawLf)
+        return LineBreakKind::Mac;
+    if (sawLf && !sawCr)
+        return LineBreakKind::Unix;
+    return LineBreakKind::Dos;
+}
+
 std::vector<TextLineSpan> SplitLines(std::u16string_view text, LineBreakKind& kind);
 
 DecodedText DecodeTextBuffer(std::string_view bytes);
