@@ -1,5 +1,5 @@
 // Output throughput of the legacy decoders: the public implode samples and large generated
-// shrunk, reduced and imploded streams.
+// shrunk, reduced and imploded streams; and the traditional cipher.
 #include <benchmark/benchmark.h>
 
 #include <cstring>
@@ -7,6 +7,7 @@
 #include <iterator>
 
 #include "archive/legacy_decoders.h"
+#include "archive/pkware_cipher.h"
 #include "tests/archive/legacy_test_encoders.h"
 
 namespace {
@@ -131,6 +132,17 @@ void BM_ReduceGenerated(benchmark::State& state) {
     Decode(state, streams);
 }
 
+void BM_CipherDecrypt(benchmark::State& state) {
+    std::vector<uint8_t> block(32768, 0x5A);
+    kelvara::archive::PkwareCipher cipher;
+    cipher.Init("password");
+    for (auto _ : state) {
+        cipher.Decrypt(block.data(), block.size());
+        benchmark::DoNotOptimize(block.data());
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * block.size()));
+}
+
 }  // namespace
 
 BENCHMARK(BM_ImplodeLoremSample);
@@ -139,3 +151,4 @@ BENCHMARK(BM_ImplodeGenerated);
 BENCHMARK(BM_ShrinkSample);
 BENCHMARK(BM_ShrinkGenerated);
 BENCHMARK(BM_ReduceGenerated)->DenseRange(1, 4);
+BENCHMARK(BM_CipherDecrypt);
