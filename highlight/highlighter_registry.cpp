@@ -32,8 +32,8 @@ std::unique_ptr<TCustomHighlighter> CreateHighlighter(std::string_view language)
     // clang-format off
     if (language == "xml") return std::make_unique<TXmlHighlighter>();
     if (language == "html") return std::make_unique<THtmlHighlighter>();
-    if (language == "css") return nullptr;   // std::make_unique<TCssHighlighter>()
-    if (language == "js") return nullptr;    // std::make_unique<TJScriptHighlighter>()
+    if (language == "css") return std::make_unique<TCssHighlighter>();
+    if (language == "js") return std::make_unique<TJScriptHighlighter>();
     // clang-format on
     return nullptr;
 }
