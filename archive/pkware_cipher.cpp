@@ -42,7 +42,7 @@ void PkwareCipher::UpdateKeys(uint8_t plain) {
 }
 
 uint8_t PkwareCipher::StreamByte() const {
-    const uint16_t temp = static_cast<uint16_t>(key2_ | 2);
+    const uint32_t temp = (key2_ | 2) & 0xFFFF;
     return static_cast<uint8_t>((temp * (temp ^ 1)) >> 8);
 }
 
