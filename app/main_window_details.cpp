@@ -120,6 +120,4 @@ void TForm1::ShowDetails(const std::string& caption) {
     Label11->adjustSize();
 }
 
-void TForm1::N5Click() {}
-
 }  // namespace kelvara::app

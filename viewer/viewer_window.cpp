@@ -1,0 +1,251 @@
+#include "viewer/viewer_window.h"
+
+#include <sys/stat.h>
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMessageBox>
+#include <QScreen>
+#include <QShowEvent>
+#include <ctime>
+#include <filesystem>
+
+#include "archive/zip_extractor.h"
+#include "highlight/css_highlighter.h"
+#include "highlight/html_highlighter.h"
+#include "highlight/jscript_form_values.h"
+#include "highlight/jscript_highlighter.h"
+#include "highlight/xml_highlighter.h"
+#include "platform/scratch_folder.h"
+#include "preview/code_view.h"
+#include "preview/folder_tree_view.h"
+#include "viewer/preview_kind.h"
+
+namespace kelvara::viewer {
+namespace {
+
+QFont UiFont(bool bold) {
+    QFont font = QApplication::font();
+    font.setPixelSize(11);
+    font.setBold(bold);
+    return font;
+}
+
+QFont MonospaceFont(int pixels) {
+    QFont font(QStringLiteral("DejaVu Sans Mono"));
+    font.setStyleHint(QFont::Monospace);
+    font.setFixedPitch(true);
+    font.setPixelSize(pixels);
+    return font;
+}
+
+// The part after the last "/" (the package's file name for a viewer folder).
+std::string FileNamePart(const std::string& path) {
+    size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// A file that exists, is not a folder and has a modification time that a packed date can
+// hold (1980 to 2107).
+bool IsPreviewableFile(const std::string& path) {
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode))
+        return false;
+    struct tm local {};
+    if (!localtime_r(&st.st_mtime, &local))
+        return false;
+    return local.tm_year >= 80 && local.tm_year <= 207;
+}
+
+// Removes what an earlier package of the same name left in its viewer folder. Only a folder
+// strictly inside the private scratch folder is ever emptied.
+void EmptyViewerFolder(const std::string& folder) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path scratch = fs::weakly_canonical(platform::ScratchFolder(), ec);
+    const fs::path target = fs::weakly_canonical(folder, ec);
+    if (ec || target.parent_path() != scratch || fs::is_symlink(folder, ec))
+        return;
+    for (const auto& entry : fs::directory_iterator(target, ec))
+        fs::remove_all(entry.path(), ec);
+}
+
+}  // namespace
+
+TForm2::TForm2(QWidget* parent) : QWidget(parent) {
+    CssHighlighter1 = std::make_unique<highlight::TCssHighlighter>();
+    HtmlHighlighter1 = std::make_unique<highlight::THtmlHighlighter>();
+    JScriptHighlighter1 = std::make_unique<highlight::TJScriptHighlighter>();
+    highlight::ApplyViewerFormValues(*JScriptHighlighter1);
+    XmlHighlighter1 = std::make_unique<highlight::TXmlHighlighter>();
+    XmlHighlighter1->SetWantBracesParsed(false);
+    ShowError = [this](const QString& text) {
+        QMessageBox box(QMessageBox::Critical, QStringLiteral("Error"), text, QMessageBox::NoButton,
+                        this);
+        box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+        box.exec();
+    };
+    BuildLayout();
+}
+
+TForm2::~TForm2() {
+    // The view refers to the highlighters; let go of them before they are destroyed.
+    CodeView1->SetHighlighter(nullptr);
+}
+
+void TForm2::BuildLayout() {
+    setWindowTitle(QStringLiteral("Form2"));
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
+    setFixedSize(919, 417);
+    setFont(UiFont(false));
+
+    GroupBox1 = new QGroupBox(QStringLiteral(" Дерево проекта "), this);
+    GroupBox1->setFont(UiFont(true));
+    GroupBox1->setGeometry(8, 8, 193, 385);
+    FolderTree1 = new preview::TFolderTreeView(GroupBox1);
+    FolderTree1->setGeometry(8, 16, 177, 369);
+    FolderTree1->setFont(UiFont(false));
+    FolderTree1->SetObjectTypes(preview::otFolders | preview::otNonFolders | preview::otHidden);
+    FolderTree1->SetUseShellImages(true);
+    FolderTree1->SetAutoRefresh(true);
+    FolderTree1->SetShowRoot(false);
+    FolderTree1->SetRightClickSelect(true);
+    FolderTree1->SetIndent(19);
+    FolderTree1->ShowError = [this](const QString& text) { ShowError(text); };
+    FolderTree1->OnClick = [this] { FolderTree1Click(); };
+
+    GroupBox2 = new QGroupBox(QStringLiteral(" Просмотр "), this);
+    GroupBox2->setFont(UiFont(true));
+    GroupBox2->setGeometry(200, 8, 713, 385);
+    // Created before the text view, so the view covers the picture while it is visible.
+    Image1 = new QLabel(GroupBox2);
+    Image1->setGeometry(16, 24, 105, 105);
+    Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    CodeView1 = new preview::TCodeView(GroupBox2);
+    CodeView1->setGeometry(8, 16, 697, 361);
+    CodeView1->SetTextFont(MonospaceFont(13));
+    preview::TCodeGutter gutter = CodeView1->Gutter();
+    gutter.font = MonospaceFont(11);
+    CodeView1->SetGutter(gutter);
+    CodeView1->SetReadOnly(true);
+
+    StatusBar1 = new QWidget(this);
+    StatusBar1->setGeometry(0, 417 - 19, 919, 19);
+    auto* layout = new QHBoxLayout(StatusBar1);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
+    for (int i = 0; i < 6; ++i) {
+        StatusPanels[i] = new QLabel(StatusBar1);
+        StatusPanels[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        StatusPanels[i]->setFont(UiFont(false));
+        if (i < 5) {
+            StatusPanels[i]->setFixedWidth(50);
+            layout->addWidget(StatusPanels[i]);
+        } else {
+            StatusPanels[i]->setMinimumWidth(50);
+            layout->addWidget(StatusPanels[i], 1);  // the clicked path, to the right end
+        }
+    }
+}
+
+void TForm2::ViewPackage(const std::string& archivePath, const std::string& viewerFolder) {
+    if (!viewerFolder.empty()) {
+        EmptyViewerFolder(viewerFolder);
+        archive::TZipExtractor extractor;
+        extractor.ProcessMessages = [] { QCoreApplication::processEvents(); };
+        extractor.SetArchiveFile(archivePath);
+        extractor.FileSpec = {"*.*"};
+        extractor.SetExtractDir(viewerFolder);
+        extractor.Extract();
+    }
+    CodeView1->ResetContents();
+    FolderTree1->SetRoot(QString::fromStdString(viewerFolder));
+    viewerFolder_ = viewerFolder;
+    show();
+    raise();
+    activateWindow();
+}
+
+void TForm2::showEvent(QShowEvent* event) {
+    if (!event->spontaneous())
+        FormShow();
+    QWidget::showEvent(event);
+}
+
+void TForm2::FormShow() {
+    setWindowTitle(QStringLiteral("Просмотр виджета - ") +
+                   QString::fromStdString(FileNamePart(viewerFolder_)));
+    if (centreOver) {
+        QRect over = centreOver->frameGeometry();
+        move(over.center() - QPoint(width() / 2, height() / 2));
+    }
+}
+
+std::string TForm2::BuildNodePath(const preview::TFolderTreeNode* node, char separator) {
+    std::string result;
+    for (; node; node = node->ParentNode())
+        result = node->Text().toStdString() + separator + result;
+    if (!result.empty())
+        result.pop_back();
+    return result;
+}
+
+void TForm2::FolderTree1Click() {
+    try {
+        const std::string root = FolderTree1->Root().toStdString();
+        const std::string prefix = root.substr(0, root.rfind('/') + 1);
+        const std::string path = prefix + BuildNodePath(FolderTree1->Selected(), '/');
+        StatusPanels[5]->setText(QString::fromStdString(path));
+        if (!IsPreviewableFile(path))
+            return;
+        Preview(path);
+    } catch (const std::exception& e) {
+        ShowError(QString::fromUtf8(e.what()));
+    }
+}
+
+void TForm2::Preview(const std::string& path) {
+    CodeView1->ResetContents();
+    CodeView1->Lines().LoadFromFile(path);
+    switch (PreviewKindOf(path)) {
+        case PreviewKind::Picture:
+            CodeView1->hide();
+            ShowPicture(path);
+            break;
+        case PreviewKind::Xml:
+            CodeView1->show();
+            CodeView1->SetHighlighter(XmlHighlighter1.get());
+            break;
+        case PreviewKind::Css:
+            CodeView1->show();
+            CodeView1->SetHighlighter(CssHighlighter1.get());
+            break;
+        case PreviewKind::JavaScript:
+            CodeView1->show();
+            CodeView1->SetHighlighter(JScriptHighlighter1.get());
+            break;
+        case PreviewKind::Html:
+            CodeView1->show();
+            CodeView1->SetHighlighter(HtmlHighlighter1.get());
+            break;
+        case PreviewKind::None:
+            break;
+    }
+    CodeView1->viewport()->update();
+}
+
+void TForm2::ShowPicture(const std::string& path) {
+    picture_.LoadFromFile(path);  // a failure keeps the previous picture
+    QImage canvas(picture_.Width(), picture_.Height(), QImage::Format_RGB32);
+    canvas.fill(GroupBox2->palette().color(QPalette::Window));
+    if (const preview::TGraphic* graphic = picture_.Graphic())
+        graphic->Draw(canvas, QRect(0, 0, canvas.width(), canvas.height()));
+    Image1->setPixmap(QPixmap::fromImage(canvas));
+    Image1->resize(canvas.size());  // the control takes the picture's size
+}
+
+}  // namespace kelvara::viewer

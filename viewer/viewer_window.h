@@ -1,0 +1,76 @@
+// The viewer window: the project tree of an unpacked package and a preview of the clicked file
+// as a picture or as highlighted read-only text.
+#pragma once
+
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "preview/png_draw_picture.h"
+
+class QGroupBox;
+class QLabel;
+
+namespace kelvara::highlight {
+class TCssHighlighter;
+class THtmlHighlighter;
+class TJScriptHighlighter;
+class TXmlHighlighter;
+}  // namespace kelvara::highlight
+
+namespace kelvara::preview {
+class TCodeView;
+class TFolderTreeView;
+class TFolderTreeNode;
+}  // namespace kelvara::preview
+
+namespace kelvara::viewer {
+
+class TForm2 : public QWidget {
+    Q_OBJECT
+
+  public:
+    explicit TForm2(QWidget* parent = nullptr);
+    ~TForm2() override;
+
+    // The view command's work after the main window built the paths: empties and unpacks the
+    // viewer folder, resets the text view, roots the tree there and shows the window. Throws
+    // (the tree's "Error setting path" among others) without showing the window.
+    void ViewPackage(const std::string& archivePath, const std::string& viewerFolder);
+
+    void FolderTree1Click();
+    // The node's path from the top node down, texts joined by `separator`.
+    static std::string BuildNodePath(const preview::TFolderTreeNode* node, char separator);
+
+    // Shows an error text (an error box unless a test replaces it).
+    std::function<void(const QString& text)> ShowError;
+    // The window centred over this one when shown.
+    QWidget* centreOver = nullptr;
+
+    QGroupBox* GroupBox1 = nullptr;
+    preview::TFolderTreeView* FolderTree1 = nullptr;
+    QGroupBox* GroupBox2 = nullptr;
+    QLabel* Image1 = nullptr;
+    preview::TCodeView* CodeView1 = nullptr;
+    QWidget* StatusBar1 = nullptr;
+    QLabel* StatusPanels[6] = {};
+    std::unique_ptr<highlight::TCssHighlighter> CssHighlighter1;
+    std::unique_ptr<highlight::THtmlHighlighter> HtmlHighlighter1;
+    std::unique_ptr<highlight::TJScriptHighlighter> JScriptHighlighter1;
+    std::unique_ptr<highlight::TXmlHighlighter> XmlHighlighter1;
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    void BuildLayout();
+    void FormShow();
+    void Preview(const std::string& path);
+    void ShowPicture(const std::string& path);
+
+    std::string viewerFolder_;
+    preview::TPicture picture_;
+};
+
+}  // namespace kelvara::viewer
