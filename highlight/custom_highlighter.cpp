@@ -22,6 +22,7 @@ auto LowerBoundByName(List& list, std::string_view name) {
 
 TCustomHighlighter::TCustomHighlighter() : scanned_(kLinePadding, u'\0') {
     line_ = scanned_.data();
+    tokenSource_ = line_;
 }
 
 TCustomHighlighter::~TCustomHighlighter() = default;
@@ -129,15 +130,21 @@ void TCustomHighlighter::Assign(const TCustomHighlighter& source) {
 void TCustomHighlighter::StoreLine(std::u16string_view line) {
     // Positions are ints; a longer line (over 2^31 characters) is cut rather than overflowing.
     const size_t length = std::min<size_t>(line.size(), 0x7FFFFFFF - kLinePadding);
-    scanned_.assign(length + kLinePadding, u'\0');
-    if (caseSensitive_) {
-        std::copy_n(line.data(), length, scanned_.data());
-        cased_.clear();
-    } else {
-        LowerCaseCopy(line.data(), length, scanned_.data());
-        cased_.assign(line.data(), length);
+    // The buffers only grow, so scanning a document allocates once per longest line.
+    if (scanned_.size() < length + kLinePadding) {
+        scanned_.resize(length + kLinePadding);
     }
-    line_ = scanned_.data();
+    char16_t* scanned = scanned_.data();
+    if (caseSensitive_) {
+        std::copy_n(line.data(), length, scanned);
+        tokenSource_ = scanned;
+    } else {
+        LowerCaseCopy(line.data(), length, scanned);
+        cased_.assign(line.data(), length);
+        tokenSource_ = cased_.data();
+    }
+    std::fill_n(scanned + length, kLinePadding, u'\0');
+    line_ = scanned;
     lineLength_ = static_cast<int>(length);
 }
 
@@ -197,10 +204,9 @@ void TCustomHighlighter::AdvanceToLineEnd() {
 
 std::u16string_view TCustomHighlighter::TokenTextView() const {
     // The end-of-line token stands past the line; its text is empty.
-    const int start = std::clamp(tokenPos_, 0, lineLength_);
-    const int end = std::clamp(run_, start, lineLength_);
-    const char16_t* text = caseSensitive_ ? scanned_.data() : cased_.data();
-    return std::u16string_view(text + start, static_cast<size_t>(end - start));
+    const int end = std::clamp(run_, 0, lineLength_);
+    const int start = std::clamp(tokenPos_, 0, end);
+    return std::u16string_view(tokenSource_ + start, static_cast<size_t>(end - start));
 }
 
 std::u16string TCustomHighlighter::TokenText() const {

@@ -248,8 +248,9 @@ class TCustomHighlighter {
     bool caseSensitive_ = true;
     bool loading_ = false;
 
-    std::u16string scanned_;  // line_ points here
-    std::u16string cased_;    // the line as given (case-insensitive highlighters only)
+    std::u16string scanned_;       // line_ points here; at least lineLength_ + kLinePadding long
+    std::u16string cased_;         // the line as given (case-insensitive highlighters only)
+    const char16_t* tokenSource_;  // token texts are cut from here (line_ or cased_)
     std::u16string expanded_;
     bool hasExpanded_ = false;
     int expandedPos_ = 0;
