@@ -1,0 +1,198 @@
+// Loading a large JavaScript-like file into the view's lines (one decoding pass, one scanning
+// pass with a highlighter) and painting a screen of long highlighted lines.
+//
+// Heap use is tracked through the global allocation functions, so "peak_extra_per_byte" is the
+// peak heap during the load, less the UTF-16 text itself, per byte of the file.
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QPainter>
+#include <atomic>
+#include <cstdlib>
+#include <fstream>
+#include <new>
+#include <string>
+
+#include "preview/code_line_list.h"
+#include "preview/code_view.h"
+#include "tests/codeview/test_highlighter.h"
+#if __has_include("highlight/jscript_highlighter.h")
+#include "highlight/jscript_highlighter.h"
+#define KELVARA_HAVE_JSCRIPT 1
+#endif
+
+namespace {
+
+std::atomic<long long> g_heapNow{0};
+std::atomic<long long> g_heapPeak{0};
+
+void Track(void* p) {
+    if (!p)
+        return;
+    const long long now = g_heapNow += static_cast<long long>(malloc_usable_size(p));
+    long long peak = g_heapPeak.load();
+    while (now > peak && !g_heapPeak.compare_exchange_weak(peak, now)) {
+    }
+}
+
+}  // namespace
+
+void* operator new(size_t size) {
+    void* p = std::malloc(size ? size : 1);
+    if (!p)
+        throw std::bad_alloc();
+    Track(p);
+    return p;
+}
+void operator delete(void* p) noexcept {
+    if (p)
+        g_heapNow -= static_cast<long long>(malloc_usable_size(p));
+    std::free(p);
+}
+void operator delete(void* p, size_t) noexcept {
+    operator delete(p);
+}
+
+namespace {
+
+using namespace kelvara::preview;
+
+constexpr size_t kFileBytes = 50u << 20;
+
+// A JavaScript-like ASCII text: functions, strings, comments, numbers, average line ~40 bytes.
+const std::string& BigFilePath() {
+    static const std::string path = [] {
+        const char* tmp = std::getenv("TMPDIR");
+        std::string p = std::string(tmp && *tmp ? tmp : "/tmp") + "/kelvara_codeview_bench.js";
+        std::ofstream out(p, std::ios::binary);
+        static const char* const kLines[] = {
+            "function update(items, count) {",
+            "    var total = 0; // running sum",
+            "    for (var i = 0; i < count; i++) {",
+            "        total += items[i].value * 1.5;",
+            "    }",
+            "    /* a comment that spans",
+            "       two lines */",
+            "    return \"result: \" + total;",
+            "}",
+            "",
+        };
+        size_t written = 0;
+        while (written < kFileBytes) {
+            for (const char* line : kLines) {
+                out << line << "\r\n";
+                written += std::char_traits<char>::length(line) + 2;
+            }
+        }
+        return p;
+    }();
+    return path;
+}
+
+QApplication& App() {
+    static int argc = 1;
+    static char name[] = "bench_codeview";
+    static char* argv[] = {name, nullptr};
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    static QApplication app(argc, argv);
+    return app;
+}
+
+void ReportLoad(benchmark::State& state, const TCodeLineList& lines, long long heapBefore) {
+    size_t chars = 0;
+    for (int i = 0; i < lines.Count(); ++i)
+        chars += lines.Line(i).size() + 2;
+    const double text = static_cast<double>(chars) * 2;
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kFileBytes));
+    state.counters["lines"] = lines.Count();
+    state.counters["peak_extra_per_byte"] =
+        (static_cast<double>(g_heapPeak.load() - heapBefore) - text) / kFileBytes;
+    state.counters["resident_extra_per_byte"] =
+        (static_cast<double>(lines.MemoryUsed()) - text) / kFileBytes;
+}
+
+void BM_LoadLines(benchmark::State& state) {
+    const std::string& path = BigFilePath();
+    long long before = 0;
+    TCodeLineList lines;
+    for (auto _ : state) {
+        lines.Clear();
+        before = g_heapNow.load();
+        g_heapPeak = before;
+        lines.LoadFromFile(path);
+    }
+    ReportLoad(state, lines, before);
+}
+BENCHMARK(BM_LoadLines)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+template <class Highlighter>
+void LoadIntoView(benchmark::State& state) {
+    App();
+    const std::string& path = BigFilePath();
+    Highlighter highlighter;
+    TCodeView view;
+    view.SetHighlighter(&highlighter);
+    long long before = 0;
+    for (auto _ : state) {
+        view.ResetContents();
+        before = g_heapNow.load();
+        g_heapPeak = before;
+        view.Lines().LoadFromFile(path);
+    }
+    ReportLoad(state, view.Lines(), before);
+    view.ResetContents();
+}
+
+void BM_LoadIntoView_TestHighlighter(benchmark::State& state) {
+    LoadIntoView<test::TCommentTestHighlighter>(state);
+}
+BENCHMARK(BM_LoadIntoView_TestHighlighter)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+#ifdef KELVARA_HAVE_JSCRIPT
+void BM_LoadIntoView_JScript(benchmark::State& state) {
+    LoadIntoView<kelvara::highlight::TJScriptHighlighter>(state);
+}
+BENCHMARK(BM_LoadIntoView_JScript)->Unit(benchmark::kMillisecond)->Iterations(3);
+#endif
+
+template <class Highlighter>
+void PaintScreen(benchmark::State& state) {
+    App();
+    Highlighter highlighter;
+    TCodeView view;
+    view.resize(1280, 1024);
+    view.show();
+    QApplication::processEvents();
+    std::u16string text;
+    for (int i = 0; i < 200; ++i)
+        for (int k = 0; k < 6; ++k) {
+            text += u"var total = items[i].value * 1.5 + \"text\"; /* note */ ";
+            if (k == 5)
+                text += u'\n';
+        }
+    view.Lines().SetText(text);
+    view.SetHighlighter(&highlighter);
+    QImage image(view.viewport()->size(), QImage::Format_RGB32);
+    for (auto _ : state) {
+        QPainter painter(&image);
+        view.PaintArea(painter, image.rect());
+    }
+    state.counters["lines_on_screen"] = view.LinesInWindow();
+    state.counters["columns_on_screen"] = view.CharsInWindow();
+}
+
+void BM_PaintScreen_TestHighlighter(benchmark::State& state) {
+    PaintScreen<test::TCommentTestHighlighter>(state);
+}
+BENCHMARK(BM_PaintScreen_TestHighlighter)->Unit(benchmark::kMillisecond);
+
+#ifdef KELVARA_HAVE_JSCRIPT
+void BM_PaintScreen_JScript(benchmark::State& state) {
+    PaintScreen<kelvara::highlight::TJScriptHighlighter>(state);
+}
+BENCHMARK(BM_PaintScreen_JScript)->Unit(benchmark::kMillisecond);
+#endif
+
+}  // namespace
