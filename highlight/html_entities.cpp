@@ -48,13 +48,17 @@ constexpr std::array<std::string_view, kHtmlEntityCount> kEntities = {
     "&scaron;",   "&Scaron;", "&fnof;",    "&circ;",
 };
 
-// The entries grouped by the character after "&", each group in table order, so a look-up
-// compares only the few names that can match.
+constexpr size_t kLongestEntity = 10;  // "&thetasym;"
+
+// The entries grouped by the character after "&" and their length, each group in table order,
+// so a look-up compares only the one or two names that can match.
 struct EntityGroups {
-    std::array<std::vector<std::int16_t>, 128> byLead;
+    std::array<std::vector<std::int16_t>, 128 * (kLongestEntity + 1)> groups;
+    static size_t Key(char16_t lead, size_t length) { return lead * (kLongestEntity + 1) + length; }
     EntityGroups() {
         for (int i = 0; i < kHtmlEntityCount; ++i) {
-            byLead[static_cast<unsigned char>(kEntities[i][1]) & 127].push_back(
+            const std::string_view e = kEntities[i];
+            groups[Key(static_cast<unsigned char>(e[1]) & 127u, e.size())].push_back(
                 static_cast<std::int16_t>(i));
         }
     }
@@ -71,7 +75,15 @@ int FindHtmlEntity(const char16_t* text) {
     if (text[0] != u'&' || text[1] >= 128) {
         return -1;
     }
-    for (std::int16_t index : groups.byLead[text[1]]) {
+    // Every name ends at its first ";", so only the names of that length can match.
+    size_t length = 1;
+    while (text[length] != u';') {
+        if (text[length] == 0 || ++length == kLongestEntity) {
+            return -1;
+        }
+    }
+    ++length;
+    for (std::int16_t index : groups.groups[EntityGroups::Key(text[1], length)]) {
         if (MarkupLooksAt(text, 0, kEntities[index])) {
             return index;
         }
