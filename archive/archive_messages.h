@@ -21,6 +21,9 @@ enum MessageId : int {
     kMsgUnsupportedMethod = 25326,
     kMsgUserCanceled = 25443,
     kMsgInvalidPassword = 26517,
+    // An entry name that climbs out of the target folder, or a folder on its way that is a
+    // symbolic link: the entry is refused.
+    kMsgUnsafeEntryPath = 26898,
 };
 
 // The string-table text of a message id ("" for an unknown id).
@@ -28,11 +31,11 @@ const char* MessageText(int id);
 
 // A fatal error: raised after OnError was called with the same id.
 class EArchiveFatal : public std::runtime_error {
-public:
+  public:
     explicit EArchiveFatal(int id) : std::runtime_error(MessageText(id)), id_(id) {}
     int Id() const { return id_; }
 
-private:
+  private:
     int id_;
 };
 

@@ -1,0 +1,33 @@
+// Read-only access to the archive file by absolute offsets.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace kelvara::archive {
+
+class ArchiveInput {
+  public:
+    ArchiveInput() = default;
+    ~ArchiveInput();
+    ArchiveInput(const ArchiveInput&) = delete;
+    ArchiveInput& operator=(const ArchiveInput&) = delete;
+
+    bool Open(const std::string& path);
+    void Close();
+    bool IsOpen() const { return fd_ >= 0; }
+    uint64_t Size() const { return size_; }
+
+    // Reads up to n bytes at offset; returns how many arrived (0 past the end or on error).
+    // A negative offset reads nothing.
+    size_t ReadAt(int64_t offset, void* buffer, size_t n) const;
+    // Reads n bytes at offset; bytes that could not be read are zero. True when all arrived.
+    bool ReadFullAt(int64_t offset, void* buffer, size_t n) const;
+
+  private:
+    int fd_ = -1;
+    uint64_t size_ = 0;
+};
+
+}  // namespace kelvara::archive

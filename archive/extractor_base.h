@@ -1,0 +1,126 @@
+// The extraction driver: entry selection by masks, output paths, the overwrite policy, dates and
+// attributes of output files, the output-block routine, the count and the CRC verdict. The
+// archive format (the walk and the decoders) comes from the derived class.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "archive/archive_common.h"
+#include "archive/archive_input.h"
+#include "archive/output_paths.h"
+
+namespace kelvara::archive {
+
+class TExtractorBase : public TArchiveCommon {
+  public:
+    using TBeginEvent = std::function<void(TArchiveCommon& sender, const std::string& path,
+                                           bool& proceed, int ordinal)>;
+    using TRenameEvent =
+        std::function<void(TArchiveCommon& sender, const std::string& path, std::string& newPath)>;
+    using TFileExistsEvent = std::function<void(TArchiveCommon& sender, const std::string& path,
+                                                TOverwriteMode& mode, std::string& newPath)>;
+    using TEndEvent =
+        std::function<void(TArchiveCommon& sender, const std::string& path, bool crcPassed)>;
+    using TPasswordEvent = std::function<void(TArchiveCommon& sender, const std::string& path,
+                                              bool& tryAgain, std::string& password)>;
+
+    // Extracts every entry that a mask of FileSpec selects into ExtractDir and returns how many
+    // file entries were extracted. Never throws. A call made while another one of this object
+    // is running (from an event handler or the pump) does nothing and returns 0.
+    int Extract();
+
+    const std::string& ExtractDir() const { return extractDir_; }
+    // Stored with a trailing "/"; an empty value takes the folder of ArchiveFile.
+    void SetExtractDir(const std::string& dir);
+    int ZipCmntBufSize() const { return zipCmntBufSize_; }
+    void SetZipCmntBufSize(int size);
+
+    std::vector<std::string> FileSpec;
+    std::vector<std::string> Passwords;
+    int PasswordAttempts = 3;
+    bool UseStoredDirs = true;
+    bool CreateStoredDirs = false;
+    bool RecurseDirs = true;
+    bool ConfirmOverwrites = false;
+    TOverwriteMode OverwriteMode = omOverwrite;
+    TDateAttribute DateAttribute = daFileDate;
+    bool RestoreFileAttr = true;
+    bool TranslateOemChar = true;
+    TCpuType CpuType = cptAuto;  // kept for the host; has no effect
+
+    TBeginEvent OnBegin;
+    TRenameEvent OnRenameFile;
+    TFileExistsEvent OnFileExists;
+    TEndEvent OnEnd;
+    TPasswordEvent OnGetPassword;
+
+  protected:
+    // One selected entry as the walk hands it over, its name already converted.
+    struct EntryToExtract {
+        std::string name;
+        uint16_t flags = 0;
+        uint16_t method = 0;
+        uint16_t versionMadeBy = 0;
+        uint64_t compressedSize = 0;
+        uint64_t uncompressedSize = 0;
+        uint32_t crc = 0;
+        uint32_t dosDateTime = 0;
+        uint32_t externalAttributes = 0;
+        int64_t dataOffset = 0;
+    };
+
+    virtual void WalkArchive(ArchiveInput& input) = 0;
+    // Finds the password of an encrypted entry before anything is written; on success the entry's
+    // data offset and compressed size no longer include the encryption header.
+    virtual bool CheckPassword(EntryToExtract& entry, ArchiveInput& input,
+                               const std::string& path) = 0;
+    // Decodes the entry's data through WriteBlock. May raise EArchiveFatal.
+    virtual void DecodeEntry(const EntryToExtract& entry, ArchiveInput& input,
+                             const std::string& path) = 0;
+
+    // Tests a converted entry name against FileSpec (may append "." to masks without one).
+    bool IsSelected(const std::string& name);
+    // Keeps the run's output total (for progress) and the latest date of the selected entries.
+    void NoteSelected(uint32_t dosDateTime, uint64_t uncompressed);
+    void ExtractEntry(EntryToExtract& entry, ArchiveInput& input);
+    // The output-block routine: writes to the current output file, adds the block to the CRC
+    // and reports progress; the pump runs after the block when pump is set. Bytes past the
+    // entry's declared size are dropped.
+    void WriteBlock(const uint8_t* data, size_t n, bool pump);
+
+    bool passwordFailed_ = false;  // run-wide: later encrypted entries are skipped
+    std::string lastPassword_;     // the password that matched last in this run
+
+  private:
+    void ResetRun();
+    bool BeginCheck(OutputTarget& target);
+    bool ConfirmOverwrite(OutputTarget& target);
+    void GiveVerdict(const std::string& path, bool passed);
+    void SetFileDate(const std::string& path, uint32_t entryDate);
+    void RestoreAttributes(const std::string& path, const EntryToExtract& entry,
+                           uint32_t attributes);
+    void WriteEntryFile(EntryToExtract& entry, ArchiveInput& input, const OutputTarget& target,
+                        uint32_t attributes);
+
+    std::string extractDir_;
+    int zipCmntBufSize_ = 2000;
+    bool running_ = false;
+
+    int count_ = 0;
+    int32_t maxDate_ = 0;
+    uint64_t runTotal_ = 0;
+    uint64_t runDone_ = 0;
+    bool diskFull_ = false;
+
+    int outputFd_ = -1;
+    std::string outputPath_;
+    uint32_t crc_ = 0;
+    uint64_t entryTotal_ = 0;
+    uint64_t entryDone_ = 0;
+    bool writeFailed_ = false;
+};
+
+}  // namespace kelvara::archive

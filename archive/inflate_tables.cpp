@@ -1,0 +1,169 @@
+#include "archive/inflate_tables.h"
+
+#include <algorithm>
+
+namespace kelvara::archive {
+namespace {
+
+constexpr uint32_t kInvalidEntry = (1u << 16) | kEndFlag | 1;
+
+constexpr uint16_t kLengthBase[29] = {3,  4,  5,  6,   7,   8,   9,   10,  11, 13,
+                                      15, 17, 19, 23,  27,  31,  35,  43,  51, 59,
+                                      67, 83, 99, 115, 131, 163, 195, 227, 258};
+constexpr uint8_t kLengthExtra[29] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
+                                      2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
+constexpr uint16_t kDistBase[32] = {1,    2,    3,    4,     5,     7,     9,     13,
+                                    17,   25,   33,   49,    65,    97,    129,   193,
+                                    257,  385,  513,  769,   1025,  1537,  2049,  3073,
+                                    4097, 6145, 8193, 12289, 16385, 24577, 32769, 49153};
+constexpr uint8_t kDistExtra[32] = {0, 0, 0, 0, 1, 1, 2,  2,  3,  3,  4,  4,  5,  5,  6,  6,
+                                    7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13, 14, 14};
+
+constexpr uint32_t MakeEntry(uint32_t value, uint32_t flags, uint32_t bits) {
+    return value << 16 | flags | bits;
+}
+
+uint32_t LiteralEntry(DeflateVariant variant, unsigned symbol) {
+    if (symbol < 256)
+        return MakeEntry(symbol, kLiteralFlag, 0);
+    if (symbol == 256)
+        return MakeEntry(0, kEndFlag, 0);
+    if (symbol > 285)
+        return kInvalidEntry & ~0xFFu;
+    unsigned i = symbol - 257;
+    if (symbol == 285 && variant == DeflateVariant::kDeflate64)
+        return MakeEntry(3, 16u << 8, 0);
+    return MakeEntry(kLengthBase[i], static_cast<uint32_t>(kLengthExtra[i]) << 8, 0);
+}
+
+uint32_t DistanceEntry(DeflateVariant variant, unsigned symbol) {
+    if (symbol >= 32 || (symbol >= 30 && variant == DeflateVariant::kDeflate)) {
+        return kInvalidEntry & ~0xFFu;
+    }
+    return MakeEntry(kDistBase[symbol], static_cast<uint32_t>(kDistExtra[symbol]) << 8, 0);
+}
+
+uint32_t PlainEntry(unsigned symbol) {
+    return MakeEntry(symbol, 0, 0);
+}
+
+unsigned ReverseBits(unsigned code, unsigned length) {
+    unsigned r = 0;
+    for (unsigned i = 0; i < length; ++i) {
+        r = (r << 1) | (code & 1);
+        code >>= 1;
+    }
+    return r;
+}
+
+// Canonical Huffman table with one root level and fixed-width sub-tables for longer codes.
+// Incomplete codes are accepted; their unused entries decode as unusable.
+template <typename EntryOf>
+bool BuildTable(const uint8_t* lengths, unsigned count, unsigned rootBits, size_t capacity,
+                uint32_t* table, EntryOf entryOf) {
+    unsigned lengthCount[kMaxCodeBits + 1] = {};
+    for (unsigned s = 0; s < count; ++s) {
+        if (lengths[s] > kMaxCodeBits)
+            return false;
+        ++lengthCount[lengths[s]];
+    }
+    lengthCount[0] = 0;
+    int left = 1;
+    unsigned maxLength = 0;
+    for (unsigned len = 1; len <= kMaxCodeBits; ++len) {
+        left = (left << 1) - static_cast<int>(lengthCount[len]);
+        if (left < 0)
+            return false;  // over-subscribed
+        if (lengthCount[len])
+            maxLength = len;
+    }
+    const size_t rootSize = size_t{1} << rootBits;
+    std::fill(table, table + rootSize, kInvalidEntry);
+    if (maxLength == 0)
+        return true;
+
+    unsigned offsets[kMaxCodeBits + 2] = {};
+    for (unsigned len = 1; len <= kMaxCodeBits; ++len) {
+        offsets[len + 1] = offsets[len] + lengthCount[len];
+    }
+    uint16_t sorted[288];
+    for (unsigned s = 0; s < count; ++s) {
+        if (lengths[s])
+            sorted[offsets[lengths[s]]++] = static_cast<uint16_t>(s);
+    }
+
+    const unsigned subBits = maxLength > rootBits ? maxLength - rootBits : 0;
+    const size_t subSize = size_t{1} << subBits;
+    size_t nextSub = rootSize;
+    unsigned code = 0;
+    unsigned index = 0;
+    for (unsigned len = 1; len <= maxLength; ++len) {
+        for (unsigned k = 0; k < lengthCount[len]; ++k, ++code) {
+            const unsigned symbol = sorted[index++];
+            const unsigned reversed = ReverseBits(code, len);
+            if (len <= rootBits) {
+                const uint32_t entry = entryOf(symbol) | len;
+                for (size_t i = reversed; i < rootSize; i += size_t{1} << len)
+                    table[i] = entry;
+                continue;
+            }
+            uint32_t& root = table[reversed & (rootSize - 1)];
+            if (!(root & kLinkFlag)) {
+                if (nextSub + subSize > capacity)
+                    return false;
+                root =
+                    MakeEntry(static_cast<uint32_t>(nextSub), kLinkFlag | (subBits << 8), rootBits);
+                std::fill(table + nextSub, table + nextSub + subSize, kInvalidEntry);
+                nextSub += subSize;
+            }
+            uint32_t* sub = table + (root >> 16);
+            const unsigned subLength = len - rootBits;
+            const uint32_t entry = entryOf(symbol) | subLength;
+            for (size_t i = reversed >> rootBits; i < subSize; i += size_t{1} << subLength) {
+                sub[i] = entry;
+            }
+        }
+        code <<= 1;
+    }
+    return true;
+}
+
+HuffmanTables BuildFixed(DeflateVariant variant) {
+    HuffmanTables t;
+    uint8_t lengths[288];
+    std::fill(lengths, lengths + 144, 8);
+    std::fill(lengths + 144, lengths + 256, 9);
+    std::fill(lengths + 256, lengths + 280, 7);
+    std::fill(lengths + 280, lengths + 288, 8);
+    BuildLiteralTable(variant, lengths, 288, t.lit);
+    std::fill(lengths, lengths + 32, 5);
+    BuildDistanceTable(variant, lengths, 32, t.dist);
+    return t;
+}
+
+}  // namespace
+
+bool BuildLiteralTable(DeflateVariant variant, const uint8_t* lengths, unsigned count,
+                       uint32_t* table) {
+    return BuildTable(lengths, count, kLitRootBits, kLitTableSize, table,
+                      [variant](unsigned s) { return LiteralEntry(variant, s); });
+}
+
+bool BuildDistanceTable(DeflateVariant variant, const uint8_t* lengths, unsigned count,
+                        uint32_t* table) {
+    return BuildTable(lengths, count, kDistRootBits, kDistTableSize, table,
+                      [variant](unsigned s) { return DistanceEntry(variant, s); });
+}
+
+bool BuildCodeLengthTable(const uint8_t* lengths, uint32_t* table) {
+    return BuildTable(lengths, 19, kCodeLengthRootBits, size_t{1} << kCodeLengthRootBits, table,
+                      PlainEntry);
+}
+
+const HuffmanTables& FixedTables(DeflateVariant variant) {
+    static const HuffmanTables deflate = BuildFixed(DeflateVariant::kDeflate);
+    static const HuffmanTables deflate64 = BuildFixed(DeflateVariant::kDeflate64);
+    return variant == DeflateVariant::kDeflate64 ? deflate64 : deflate;
+}
+
+}  // namespace kelvara::archive

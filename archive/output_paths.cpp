@@ -1,0 +1,151 @@
+#include "archive/output_paths.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+
+#include "platform/code_pages.h"
+#include "platform/file_system.h"
+
+namespace kelvara::archive {
+namespace {
+
+constexpr uint16_t kUtf8NameFlag = 1u << 11;
+
+size_t LastSeparator(std::string_view name) {
+    return name.find_last_of("/:");
+}
+
+bool HasParentComponent(std::string_view path) {
+    size_t start = 0;
+    while (start <= path.size()) {
+        size_t end = path.find('/', start);
+        if (end == std::string_view::npos)
+            end = path.size();
+        if (path.substr(start, end - start) == "..")
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+}  // namespace
+
+std::string ConvertEntryName(std::string_view stored, uint16_t flags, bool translateOem) {
+    std::string name = (flags & kUtf8NameFlag) || !translateOem ? std::string(stored)
+                                                                : platform::Cp866ToUtf8(stored);
+    std::replace(name.begin(), name.end(), '\\', '/');
+    return name;
+}
+
+std::string EntryFolder(std::string_view name) {
+    const size_t cut = LastSeparator(name);
+    if (cut == std::string_view::npos || cut == 0)
+        return "";
+    return std::string(name.substr(0, cut)) + "/";
+}
+
+std::string EntryFileName(std::string_view name) {
+    const size_t cut = LastSeparator(name);
+    return std::string(cut == std::string_view::npos ? name : name.substr(cut + 1));
+}
+
+std::string NormaliseExtractDir(const std::string& dir, const std::string& archiveFile) {
+    if (dir.empty()) {
+        const size_t cut = archiveFile.find_last_of('/');
+        return cut == std::string::npos ? "" : archiveFile.substr(0, cut + 1);
+    }
+    return dir.back() == '/' ? dir : dir + "/";
+}
+
+OutputTarget FormOutputTarget(const std::string& nameIn, const std::string& extractDir,
+                              bool useStoredDirs) {
+    OutputTarget t;
+    if (nameIn.empty())
+        return t;
+    t.base = extractDir.empty() || extractDir.back() == '/' ? extractDir : extractDir + "/";
+    std::string name = nameIn;
+    if (useStoredDirs) {
+        // Drive letters and leading separators are dropped: the name is always taken as
+        // relative to the target folder.
+        if (name.find(':') != std::string::npos) {
+            name.erase(0, std::min(name.size(), name.find('/') == 2 ? size_t{3} : size_t{2}));
+        }
+        const size_t first = name.find_first_not_of('/');
+        name.erase(0, first == std::string::npos ? name.size() : first);
+        const size_t cut = name.find_last_of('/');
+        if (cut != std::string::npos) {
+            t.folder = name.substr(0, cut + 1);
+            t.fileName = name.substr(cut + 1);
+        } else {
+            t.fileName = name;
+        }
+    } else {
+        t.fileName = EntryFileName(name);
+    }
+    t.unsafe = HasParentComponent(t.folder) || t.fileName == "..";
+    return t;
+}
+
+OutputTarget HostTarget(const std::string& path) {
+    OutputTarget t;
+    const size_t cut = path.find_last_of('/');
+    t.base = cut == std::string::npos ? "" : path.substr(0, cut + 1);
+    t.fileName = cut == std::string::npos ? path : path.substr(cut + 1);
+    t.hostChosen = true;
+    return t;
+}
+
+bool CreateFolderWithParents(const std::string& path) {
+    if (path.empty() || platform::IsDirectory(path))
+        return true;
+    const std::string full = path.back() == '/' ? path : path + "/";
+    for (size_t i = full.find('/', 1); i != std::string::npos; i = full.find('/', i + 1)) {
+        platform::CreateFolder(full.substr(0, i));
+    }
+    return platform::IsDirectory(path);
+}
+
+FolderResult CreateTargetFolders(const OutputTarget& target) {
+    if (!CreateFolderWithParents(target.base))
+        return FolderResult::kFailed;
+    std::string path = target.base;
+    size_t start = 0;
+    while (start < target.folder.size()) {
+        size_t end = target.folder.find('/', start);
+        if (end == std::string::npos)
+            end = target.folder.size();
+        const std::string component = target.folder.substr(start, end - start);
+        start = end + 1;
+        if (component.empty() || component == ".")
+            continue;
+        if (component == "..")
+            return FolderResult::kUnsafe;
+        path += component;
+        struct stat st;
+        if (lstat(path.c_str(), &st) != 0) {
+            if (mkdir(path.c_str(), 0777) != 0 && errno != EEXIST)
+                return FolderResult::kFailed;
+            if (lstat(path.c_str(), &st) != 0)
+                return FolderResult::kFailed;
+        }
+        if (S_ISLNK(st.st_mode))
+            return FolderResult::kUnsafe;
+        if (!S_ISDIR(st.st_mode))
+            return FolderResult::kFailed;
+        path += "/";
+    }
+    return FolderResult::kOk;
+}
+
+int CreateOutputFile(const std::string& path) {
+    struct stat st;
+    if (lstat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode))
+        ::unlink(path.c_str());
+    return ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+}
+
+}  // namespace kelvara::archive

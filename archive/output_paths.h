@@ -1,0 +1,54 @@
+// Entry names and the output paths formed from them below the target folder.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace kelvara::archive {
+
+// A stored name as the program uses it: UTF-8 when flag bit 11 says so, else CP866 converted to
+// UTF-8 (when translateOem is set), with every "\" turned into "/".
+std::string ConvertEntryName(std::string_view stored, uint16_t flags, bool translateOem);
+
+// The folder part of a name (everything before the last "/" or ":") with a trailing "/", or ""
+// for a name without one.
+std::string EntryFolder(std::string_view name);
+// The part after the last "/" or ":".
+std::string EntryFileName(std::string_view name);
+
+// The stored form of an assigned target folder: with a trailing "/". An empty value gives the
+// folder of the archive file (or "").
+std::string NormaliseExtractDir(const std::string& dir, const std::string& archiveFile);
+
+// Where an entry goes: base (the target folder, ending in "/"), the entry's own folders below it
+// and the file name. unsafe is set for a name that would leave the base ("..").
+struct OutputTarget {
+    std::string base;
+    std::string folder;  // relative, ends with "/" when not empty
+    std::string fileName;
+    bool unsafe = false;
+    bool hostChosen = false;  // a path given by an event handler, taken as it is
+
+    std::string Path() const { return base + folder + fileName; }
+    bool Empty() const { return base.empty() && folder.empty() && fileName.empty(); }
+};
+
+OutputTarget FormOutputTarget(const std::string& name, const std::string& extractDir,
+                              bool useStoredDirs);
+// A target for a full path chosen by an event handler.
+OutputTarget HostTarget(const std::string& path);
+
+enum class FolderResult { kOk, kUnsafe, kFailed };
+
+// Creates a folder with all its parents (failures on the way are ignored); true when it exists.
+bool CreateFolderWithParents(const std::string& path);
+// Creates the target's base and its folders below it. A folder below the base that is a symbolic
+// link is refused, so nothing is ever written outside the base.
+FolderResult CreateTargetFolders(const OutputTarget& target);
+
+// Replaces any file of that name by a new empty one, never following a symbolic link; -1 on
+// failure.
+int CreateOutputFile(const std::string& path);
+
+}  // namespace kelvara::archive

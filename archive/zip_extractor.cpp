@@ -1,0 +1,234 @@
+#include "archive/zip_extractor.h"
+
+#include <algorithm>
+
+#include "archive/archive_messages.h"
+#include "archive/entry_decoder.h"
+#include "archive/output_paths.h"
+#include "archive/pkware_cipher.h"
+#include "archive/zip_directory.h"
+
+namespace kelvara::archive {
+namespace {
+
+constexpr uint16_t kEncryptedFlag = 1;
+constexpr uint16_t kDataDescriptorFlag = 8;
+constexpr uint64_t kEncryptionHeaderSize = 12;
+constexpr size_t kReadSize = 32768;
+
+}  // namespace
+
+// A selected entry between the two passes: where its local header is and what the directory
+// said about it (for a local-header scan, the local header itself).
+struct TZipExtractor::SelectedEntry {
+    int64_t localOffset = 0;
+    bool fromDirectory = true;
+    CentralHeader central;
+};
+
+TZipExtractor::TZipExtractor()
+    : decoders_(std::make_unique<EntryDecoders>()), cipher_(std::make_unique<PkwareCipher>()) {}
+
+TZipExtractor::~TZipExtractor() = default;
+
+bool TZipExtractor::IsLocalScan() const {
+    return layout_.status == kLocalHeaderFound;
+}
+
+std::vector<TZipEntryInfo> TZipExtractor::List() {
+    std::vector<TZipEntryInfo> entries;
+    ArchiveInput input;
+    if (!IsZipType(arcType_) || !input.Open(archiveFile_))
+        return entries;
+    auto add = [&](const std::string& stored, uint16_t flags, uint16_t method, uint64_t compressed,
+                   uint64_t size, uint32_t crc) {
+        entries.push_back({ConvertEntryName(stored, flags, TranslateOemChar), method, flags,
+                           compressed, size, crc});
+        return true;
+    };
+    if (IsLocalScan()) {
+        VisitLocalHeaders(input, layout_.startOffset, [&](const LocalRecord& r) {
+            const LocalHeader& h = r.header;
+            return add(r.storedName, h.flags, h.method, h.compressedSize, h.uncompressedSize,
+                       h.crc);
+        });
+    } else {
+        VisitCentralDirectory(input, layout_.startOffset, [&](const CentralRecord& r) {
+            const CentralHeader& h = r.header;
+            return add(r.storedName, h.flags, h.method, h.compressedSize, h.uncompressedSize,
+                       h.crc);
+        });
+    }
+    return entries;
+}
+
+void TZipExtractor::WalkArchive(ArchiveInput& input) {
+    std::vector<SelectedEntry> selected;
+    if (IsLocalScan()) {
+        if (OnCorruptZipHeader) {
+            bool cancel = true;
+            OnCorruptZipHeader(*this, layout_.status, cancel);
+            if (cancel)
+                return;
+        }
+        selected = SelectFromLocalHeaders(input);
+    } else {
+        selected = SelectFromDirectory(input);
+    }
+    for (const SelectedEntry& entry : selected) {
+        if (cancel_)
+            break;
+        ExtractSelected(entry, input);
+    }
+}
+
+std::vector<TZipExtractor::SelectedEntry> TZipExtractor::SelectFromDirectory(ArchiveInput& input) {
+    std::vector<SelectedEntry> selected;
+    VisitCentralDirectory(input, layout_.startOffset, [&](const CentralRecord& r) {
+        if (cancel_)
+            return false;
+        const CentralHeader& h = r.header;
+        const std::string name = ConvertEntryName(r.storedName, h.flags, TranslateOemChar);
+        if (!IsSelected(name))
+            return true;
+        const int64_t localOffset =
+            static_cast<int64_t>(h.localHeaderOffset) + layout_.offsetAdjustment;
+        uint8_t local[kLocalHeaderSize];
+        if (!input.ReadFullAt(localOffset, local, sizeof local) || !IsLocalSignature(local)) {
+            Report(kMsgBadFileHeader, name);
+            return true;
+        }
+        selected.push_back({localOffset, true, h});
+        NoteSelected(h.dosDateTime, h.uncompressedSize);
+        return true;
+    });
+    return selected;
+}
+
+std::vector<TZipExtractor::SelectedEntry> TZipExtractor::SelectFromLocalHeaders(
+    ArchiveInput& input) {
+    std::vector<SelectedEntry> selected;
+    VisitLocalHeaders(input, layout_.startOffset, [&](const LocalRecord& r) {
+        if (cancel_)
+            return false;
+        const LocalHeader& h = r.header;
+        if (!IsSelected(ConvertEntryName(r.storedName, h.flags, TranslateOemChar)))
+            return true;
+        SelectedEntry entry;
+        entry.localOffset = r.offset;
+        entry.fromDirectory = false;
+        entry.central.flags = h.flags;
+        entry.central.method = h.method;
+        entry.central.dosDateTime = h.dosDateTime;
+        entry.central.crc = h.crc;
+        entry.central.compressedSize = h.compressedSize;
+        entry.central.uncompressedSize = h.uncompressedSize;
+        selected.push_back(entry);
+        NoteSelected(h.dosDateTime, h.uncompressedSize);
+        return true;
+    });
+    return selected;
+}
+
+void TZipExtractor::ExtractSelected(const SelectedEntry& selected, ArchiveInput& input) {
+    LocalRecord local;
+    if (!ReadLocalRecord(input, selected.localOffset, local))
+        return;
+    const CentralHeader& c = selected.central;
+    EntryToExtract entry;
+    entry.name = ConvertEntryName(local.storedName, local.header.flags, TranslateOemChar);
+    entry.flags = c.flags;
+    entry.method = c.method;
+    entry.versionMadeBy = c.versionMadeBy;
+    entry.compressedSize = c.compressedSize;
+    entry.uncompressedSize = c.uncompressedSize;
+    entry.dosDateTime = local.header.dosDateTime;
+    entry.crc = local.header.crc;
+    // Entries written with a data descriptor carry their CRC in the directory only.
+    if (selected.fromDirectory && entry.crc == 0 && c.compressedSize != 0)
+        entry.crc = c.crc;
+    entry.externalAttributes = selected.fromDirectory ? c.externalAttributes : 0;
+    entry.dataOffset = local.dataOffset;
+    entryEncrypted_ = false;
+    ExtractEntry(entry, input);
+}
+
+bool TZipExtractor::TryPassword(const std::string& password, const uint8_t header[12],
+                                uint8_t checkByte) {
+    return !password.empty() && cipher_->CheckPassword(password, header, checkByte);
+}
+
+bool TZipExtractor::CheckPassword(EntryToExtract& entry, ArchiveInput& input,
+                                  const std::string& path) {
+    if (passwordFailed_)
+        return false;
+    uint8_t header[kEncryptionHeaderSize];
+    const bool complete = input.ReadFullAt(entry.dataOffset, header, sizeof header) &&
+                          entry.compressedSize >= kEncryptionHeaderSize;
+    const uint8_t checkByte = (entry.flags & kDataDescriptorFlag)
+                                  ? static_cast<uint8_t>(entry.dosDateTime >> 8)
+                                  : static_cast<uint8_t>(entry.crc >> 24);
+    bool found = complete && TryPassword(lastPassword_, header, checkByte);
+    for (size_t i = 0; complete && !found && i < Passwords.size(); ++i) {
+        if (TryPassword(Passwords[i], header, checkByte)) {
+            found = true;
+            lastPassword_ = Passwords[i];
+        }
+    }
+    if (!found && OnGetPassword) {
+        bool tryAgain = true;
+        for (int attempt = 0; attempt < PasswordAttempts && !cancel_; ++attempt) {
+            std::string password;
+            OnGetPassword(*this, path, tryAgain, password);
+            if (!tryAgain) {
+                Report(kMsgInvalidPassword, path);
+                break;
+            }
+            if (complete && TryPassword(password, header, checkByte)) {
+                Passwords.insert(Passwords.begin(), password);
+                lastPassword_ = password;
+                found = true;
+                break;
+            }
+            Report(kMsgInvalidPassword, path);
+        }
+    } else if (!found) {
+        Report(kMsgRequiredEventNotAssigned, path, "OnGetPassword");
+    }
+    if (!found) {
+        passwordFailed_ = true;
+        return false;
+    }
+    entry.dataOffset += static_cast<int64_t>(kEncryptionHeaderSize);
+    entry.compressedSize -= kEncryptionHeaderSize;
+    entryEncrypted_ = true;
+    return true;
+}
+
+void TZipExtractor::DecodeEntry(const EntryToExtract& entry, ArchiveInput& input,
+                                const std::string& path) {
+    int64_t position = entry.dataOffset;
+    uint64_t left = entry.compressedSize;
+    PkwareCipher* cipher = entryEncrypted_ ? cipher_.get() : nullptr;
+    EntryData data;
+    data.method = entry.method;
+    data.flags = entry.flags;
+    data.compressedSize = entry.compressedSize;
+    data.uncompressedSize = entry.uncompressedSize;
+    data.read = [&](uint8_t* buffer, size_t n) -> size_t {
+        n = static_cast<size_t>(std::min<uint64_t>({n, left, kReadSize}));
+        const size_t got = input.ReadAt(position, buffer, n);
+        position += static_cast<int64_t>(got);
+        left -= got;
+        if (cipher)
+            cipher->Decrypt(buffer, got);
+        return got;
+    };
+    data.write = [this](const uint8_t* bytes, size_t n, bool pump) { WriteBlock(bytes, n, pump); };
+    data.pump = [this] { PumpMessages(); };
+    data.cancelled = [this] { return cancel_; };
+    data.report = [this, &path](int id) { Report(id, path); };
+    decoders_->Decode(data);
+}
+
+}  // namespace kelvara::archive
