@@ -9,6 +9,7 @@
 #include "highlight/case_mapping.h"
 #include "highlight/hash_entry_list.h"
 #include "highlight/highlighter_errors.h"
+#include "highlight/highlighter_list.h"
 #include "highlight/highlighter_registry.h"
 #include "highlight/keyword_list_walk.h"
 #include "highlight/system_colors.h"
@@ -198,6 +199,24 @@ TEST(HighlighterRegistry, KnowsTheFourLanguagesAndNothingElse) {
     EXPECT_EQ(CreateHighlighter("pascal"), nullptr);
     EXPECT_EQ(CreateHighlighter("XML"), nullptr);
     EXPECT_EQ(CreateHighlighter(""), nullptr);
+}
+
+}  // namespace
+}  // namespace kelvara::highlight::test
+
+namespace kelvara::highlight::test {
+namespace {
+
+TEST(HighlighterClassList, EntersEachNameOnce) {
+    THighlighterList list;
+    EXPECT_TRUE(list.Add("Test", [] { return std::make_unique<TTestHighlighter>(); }));
+    EXPECT_FALSE(list.Add("Test", nullptr));
+    EXPECT_EQ(list.Count(), 1);
+    EXPECT_EQ(list.At(1), nullptr);
+    EXPECT_EQ(list.At(-1), nullptr);
+    ASSERT_NE(list.Find("Test"), nullptr);
+    EXPECT_EQ(list.Find("Test")->create()->InternalLanguageName(), "Test");
+    EXPECT_EQ(list.Find("test"), nullptr);
 }
 
 }  // namespace
