@@ -1,0 +1,121 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include <sys/wait.h>
+
+#include "cli/commands.h"
+#include "support/temp_folder.h"
+#include "support/zip_writer.h"
+
+namespace kelvara::test {
+namespace {
+
+struct Result {
+    int code;
+    std::string out, err;
+};
+
+Result RunCli(const cli::Args& args) {
+    std::ostringstream out, err;
+    int code = cli::Run(args, out, err);
+    return {code, out.str(), err.str()};
+}
+
+TEST(Cli, HelpAndUsageErrors) {
+    Result help = RunCli({"--help"});
+    EXPECT_EQ(help.code, 0);
+    for (const char* command : {"scan", "list", "unzip", "png", "manifest", "tokens", "package"})
+        EXPECT_NE(help.out.find(command), std::string::npos) << command;
+    EXPECT_EQ(RunCli({}).code, 2);
+    EXPECT_EQ(RunCli({"frobnicate"}).code, 2);
+    Result bad = RunCli({"scan"});
+    EXPECT_EQ(bad.code, 2);
+    EXPECT_EQ(std::count(bad.err.begin(), bad.err.end(), '\n'), 1);
+}
+
+TEST(Cli, ScanPrintsOneTabSeparatedLinePerRow) {
+    TempFolder dir;
+    WriteZip(dir / "b.wgt", {{"config.xml", "<w><description>Bee</description></w>"}});
+    WriteFile(dir / "a.wgt", "not a zip");
+    Result r = RunCli({"scan", dir.Path()});
+    EXPECT_EQ(r.code, 0) << r.err;
+    std::istringstream lines(r.out);
+    std::string first, second;
+    std::getline(lines, first);
+    std::getline(lines, second);
+    EXPECT_EQ(first.rfind("a.wgt\t\t9\t", 0), 0u) << first;
+    EXPECT_EQ(second.rfind("b.wgt\tBee\t", 0), 0u) << second;
+}
+
+TEST(Cli, ManifestPrintsTheSixValues) {
+    TempFolder dir;
+    WriteZip(dir / "c.wgt", {{"config.xml",
+                              "<w height=\"2\" width=\"3\" version=\"v\" id=\"i\"><description>"
+                              "A\nB</description><access network=\"true\"/></w>"}});
+    Result r = RunCli({"manifest", dir / "c.wgt"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "description: AB\nheight: 2\nwidth: 3\nversion: v\nid: i\nnetwork: Разрешено\n");
+    WriteZip(dir / "d.wgt", {{"config.xml", "<w"}});
+    Result broken = RunCli({"manifest", dir / "d.wgt"});
+    EXPECT_EQ(broken.code, 1);
+    EXPECT_NE(broken.err.find("Line: 1"), std::string::npos);
+}
+
+TEST(Cli, PackageBuildsTheFolderAndReportsCopyErrors) {
+    TempFolder dir;
+    std::filesystem::create_directories(dir / "collection");
+    std::filesystem::create_directories(dir / "out");
+    WriteFile(dir / "collection/clock.wgt", "clock");
+    Result missing = RunCli({"package", dir / "collection", dir / "out", "clock.wgt", "gone.wgt"});
+    EXPECT_EQ(missing.code, 1);
+    EXPECT_NE(missing.err.find("Cannot open file \"" + (dir / "collection/gone.wgt") + "\""),
+              std::string::npos)
+        << missing.err;
+    EXPECT_EQ(ReadFile(dir / "out/clock.wgt"), "clock");
+}
+
+}  // namespace
+}  // namespace kelvara::test
+
+namespace kelvara::test {
+namespace {
+
+// Runs the built kelvara-cli binary (it finds the page template beside itself).
+int RunBinary(const std::string& arguments, std::string& output) {
+    std::string command = std::string("\"") + KELVARA_CLI_PATH + "\" " + arguments + " 2>&1";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe)
+        return -1;
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        output.append(buffer, n);
+    int status = pclose(pipe);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(CliBinary, PackageBuildsTheSamePageAsTheButton) {
+    TempFolder dir;
+    std::filesystem::create_directories(dir / "collection");
+    std::filesystem::create_directories(dir / "out");
+    WriteFile(dir / "collection/clock.wgt", "clock");
+    WriteFile(dir / "collection/notes.wgt", "notes");
+    std::string output;
+    ASSERT_EQ(RunBinary("package '" + (dir / "collection") + "' '" + (dir / "out") +
+                            "' clock.wgt notes.wgt",
+                        output),
+              0)
+        << output;
+    std::string page = ReadFile(dir / "out/Widgets.html");
+    EXPECT_EQ(page.substr(page.find("<p>")),
+              "<p><a href=\"clock.wgt\"> Установить clock.wgt</a></p>\r\n"
+              "<p><a href=\"notes.wgt\"> Установить notes.wgt</a></p>\r\n</body>\r\n</html>\r\n");
+    EXPECT_EQ(page.find("<body>") + 7, page.find("<p>"));
+    EXPECT_EQ(ReadFile(dir / "out/notes.wgt"), "notes");
+}
+
+}  // namespace
+}  // namespace kelvara::test
