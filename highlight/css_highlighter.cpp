@@ -1,5 +1,7 @@
 #include "highlight/css_highlighter.h"
 
+#include <cstdint>
+
 #include "highlight/css_jscript_scan.h"
 #include "highlight/css_keyword_hash.h"
 #include "highlight/css_property_names.h"
@@ -12,25 +14,49 @@ namespace {
 constexpr ColorValue kViolet = RgbColor(128, 0, 255);
 constexpr ColorValue kSkyBlue = RgbColor(0, 128, 255);
 
+// Character classes of the scanning loops, for ASCII codes; other characters belong to none.
+enum CharClass : std::uint8_t {
+    kDigit = 1 << 0,
+    kHexDigit = 1 << 1,
+    kStopsSelector = 1 << 2,     // control characters, "/" and "{"
+    kEndsValue = 1 << 3,         // ",", ";", "}", line breaks and the terminating zero
+    kEndsPropertyName = 1 << 4,  // codes up to 32, double quote, ":", ";", "}"
+};
+
+constexpr std::array<std::uint8_t, 128> kCharClasses = [] {
+    std::array<std::uint8_t, 128> classes{};
+    auto add = [&](char16_t c, CharClass flag) { classes[c] |= flag; };
+    for (char16_t c = u'0'; c <= u'9'; ++c) {
+        add(c, kDigit);
+        add(c, kHexDigit);
+    }
+    for (char16_t c = u'a'; c <= u'f'; ++c) {
+        add(c, kHexDigit);
+        add(static_cast<char16_t>(c - 32), kHexDigit);
+    }
+    for (char16_t c = 0; c < 32; ++c) {
+        add(c, kStopsSelector);
+    }
+    add(u'/', kStopsSelector);
+    add(u'{', kStopsSelector);
+    for (char16_t c : u",;}\n\r") {  // the literal's own zero included
+        add(c, kEndsValue);
+    }
+    for (char16_t c = 0; c <= 32; ++c) {
+        add(c, kEndsPropertyName);
+    }
+    for (char16_t c : u"\":;}") {
+        add(c, kEndsPropertyName);
+    }
+    return classes;
+}();
+
+constexpr bool Is(char16_t c, CharClass flag) {
+    return c < 128 && (kCharClasses[c] & flag) != 0;
+}
+
 constexpr bool IsDigit(char16_t c) {
-    return c >= u'0' && c <= u'9';
-}
-
-constexpr bool IsHexDigit(char16_t c) {
-    return IsDigit(c) || (c >= u'A' && c <= u'F') || (c >= u'a' && c <= u'f');
-}
-
-// Control characters, "/" and "{" end a selector.
-constexpr bool IsSelectorStop(char16_t c) {
-    return c < 32 || c == u'/' || c == u'{';
-}
-
-constexpr bool EndsValue(char16_t c) {
-    return c == u',' || c == u';' || c == u'}';
-}
-
-constexpr bool EndsPropertyName(char16_t c) {
-    return c <= 32 || c == u'"' || c == u':' || c == u';' || c == u'}';
+    return Is(c, kDigit);
 }
 
 std::u16string Widened(const char* ascii) {
@@ -194,14 +220,14 @@ void TCssHighlighter::Symbol(CssRangeState next) {
 }
 
 void TCssHighlighter::SelectorStep() {
-    if (IsSelectorStop(line_[run_])) {
+    if (Is(line_[run_], kStopsSelector)) {
         CharacterStep();
         return;
     }
     kind_ = CssTokenKind::Selector;
     do {
         ++run_;
-    } while (!IsSelectorStop(line_[run_]));
+    } while (!Is(line_[run_], kStopsSelector));
 }
 
 void TCssHighlighter::WordStep() {
@@ -209,16 +235,20 @@ void TCssHighlighter::WordStep() {
         // A value runs over blanks, quotes and "!" up to its terminator or the line end.
         SetRange(CssRangeState::BlockStart);
         kind_ = CssTokenKind::Value;
-        do {
-            ++run_;
-        } while (!IsLineBreakAt(line_, lineLength_, run_) && !EndsValue(line_[run_]));
+        for (;;) {
+            const char16_t c = line_[++run_];
+            // A zero character inside the line belongs to the value; the terminator ends it.
+            if (Is(c, kEndsValue) && (c != 0 || run_ >= lineLength_)) {
+                break;
+            }
+        }
         return;
     }
     // The token may reach past the hashed word ("a1b"); only the hashed word is looked up.
     kind_ = PropertyKindAtRun();
     do {
         ++run_;
-    } while (!EndsPropertyName(line_[run_]));
+    } while (!Is(line_[run_], kEndsPropertyName));
 }
 
 CssTokenKind TCssHighlighter::PropertyKindAtRun() {
@@ -248,7 +278,7 @@ void TCssHighlighter::NumberStep() {
 void TCssHighlighter::ColorStep() {
     kind_ = CssTokenKind::Color;
     ++run_;
-    while (IsHexDigit(line_[run_])) {
+    while (Is(line_[run_], kHexDigit)) {
         ++run_;
     }
 }

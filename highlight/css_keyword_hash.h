@@ -2,9 +2,11 @@
 // then each trailing digit adds its value. The plain sum is the keyword-table slot.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
+#include <type_traits>
 
 namespace kelvara::highlight {
 
@@ -13,23 +15,19 @@ struct CssWordHash {
     std::size_t length = 0;  // characters walked
 };
 
-inline constexpr bool IsCssHashLetter(char32_t c) {
-    return c == '-' || c == '_' || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
-inline constexpr bool IsCssDigit(char32_t c) {
-    return c >= '0' && c <= '9';
-}
-
-inline constexpr std::uint32_t CssLetterValue(char32_t c) {
-    if (c == '-') {
-        return 0;
+// Per ASCII code the value a word character adds; -1 for characters that are no part of the
+// letter run (digits included: they only follow it).
+inline constexpr std::array<std::int8_t, 128> kCssLetterValues = [] {
+    std::array<std::int8_t, 128> values{};
+    values.fill(-1);
+    for (int c = 'a'; c <= 'z'; ++c) {
+        values[static_cast<size_t>(c)] = static_cast<std::int8_t>(c - 'a' + 1);
+        values[static_cast<size_t>(c - 'a' + 'A')] = static_cast<std::int8_t>(c - 'a' + 1);
     }
-    if (c == '_') {
-        return 27;
-    }
-    return (c >= 'a' ? c - 'a' : c - 'A') + 1;
-}
+    values['_'] = 27;
+    values['-'] = 0;
+    return values;
+}();
 
 // Hashes the word at the start of [begin, end): a run of letters, "-" and "_", then a run of
 // digits.
@@ -37,10 +35,14 @@ template <typename Char>
 constexpr CssWordHash HashCssWord(const Char* begin, const Char* end) {
     CssWordHash result;
     const Char* p = begin;
-    for (; p != end && IsCssHashLetter(static_cast<char32_t>(*p)); ++p) {
-        result.hash += CssLetterValue(static_cast<char32_t>(*p));
+    for (; p != end; ++p) {
+        const auto code = static_cast<std::make_unsigned_t<Char>>(*p);
+        if (code >= 128 || kCssLetterValues[code] < 0) {
+            break;
+        }
+        result.hash += static_cast<std::uint32_t>(kCssLetterValues[code]);
     }
-    for (; p != end && IsCssDigit(static_cast<char32_t>(*p)); ++p) {
+    for (; p != end && *p >= '0' && *p <= '9'; ++p) {
         result.hash += static_cast<std::uint32_t>(*p - '0');
     }
     result.length = static_cast<std::size_t>(p - begin);
