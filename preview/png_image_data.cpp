@@ -47,7 +47,12 @@ void DecodeImageData(TPngGraphic& graphic, TPngInput& input, uint32_t length) {
     uint8_t* line = current.data();
     uint8_t* above = previous.data();
 
-    const TScanlineConverter converter{image, graphic.GammaTable().data(), colorType, bitDepth};
+    const auto& gamma = graphic.GammaTable();
+    bool identity = true;
+    for (unsigned i = 0; i < gamma.size(); ++i) {
+        identity = identity && gamma[i] == i;
+    }
+    const TScanlineConverter converter{image, gamma.data(), colorType, bitDepth, identity};
     TIdatReader reader(input, length);
     const bool interlaced = header.InterlaceMethod() == 1;
     const TPass* passes = interlaced ? kAdam7 : kWholeImage;

@@ -7,15 +7,45 @@ namespace kelvara::preview {
 
 namespace {
 
-uint8_t Paeth(int left, int up, int upLeft) {
-    const int estimate = left + up - upLeft;
-    const int toLeft = std::abs(estimate - left);
-    const int toUp = std::abs(estimate - up);
-    const int toUpLeft = std::abs(estimate - upLeft);
-    if (toLeft <= toUp && toLeft <= toUpLeft) {
-        return uint8_t(left);
+// Branch-free predictor choice; ties prefer left, then up, as the standard orders them.
+inline uint8_t Paeth(int left, int up, int upLeft) {
+    const int toLeft = std::abs(up - upLeft);
+    const int toUp = std::abs(left - upLeft);
+    const int toUpLeft = std::abs(left + up - 2 * upLeft);
+    const int upOrCorner = toUp <= toUpLeft ? up : upLeft;
+    return uint8_t(toLeft <= toUp && toLeft <= toUpLeft ? left : upOrCorner);
+}
+
+// The filters that look left, with the pixel distance known at compile time so that the
+// loops can be unrolled per pixel.
+template <size_t D>
+void UnfilterLeft(uint8_t type, uint8_t* line, const uint8_t* previous, size_t bytes) {
+    const size_t d = D < bytes ? D : bytes;
+    switch (type) {
+        case 1:
+            for (size_t i = d; i < bytes; ++i) {
+                line[i] = uint8_t(line[i] + line[i - D]);
+            }
+            break;
+        case 3:
+            for (size_t i = 0; i < d; ++i) {
+                line[i] = uint8_t(line[i] + (previous[i] >> 1));
+            }
+            for (size_t i = d; i < bytes; ++i) {
+                line[i] = uint8_t(line[i] + ((line[i - D] + previous[i]) >> 1));
+            }
+            break;
+        case 4:
+            for (size_t i = 0; i < d; ++i) {
+                line[i] = uint8_t(line[i] + previous[i]);
+            }
+            for (size_t i = d; i < bytes; ++i) {
+                line[i] = uint8_t(line[i] + Paeth(line[i - D], previous[i], previous[i - D]));
+            }
+            break;
+        default:
+            break;
     }
-    return uint8_t(toUp <= toUpLeft ? up : upLeft);
 }
 
 // Sample i of a line packed at 1, 2 or 4 bits per sample, first sample in the high bits.
@@ -48,36 +78,28 @@ unsigned ChannelsOf(uint8_t colorType) {
 
 void UnfilterScanline(uint8_t type, uint8_t* line, const uint8_t* previous, size_t bytes,
                       size_t leftDistance) {
-    const size_t d = leftDistance < bytes ? leftDistance : bytes;
-    switch (type) {
+    if (type == 2) {
+        for (size_t i = 0; i < bytes; ++i) {
+            line[i] = uint8_t(line[i] + previous[i]);
+        }
+        return;
+    }
+    if (type != 1 && type != 3 && type != 4) {
+        return;
+    }
+    switch (leftDistance) {
         case 1:
-            for (size_t i = d; i < bytes; ++i) {
-                line[i] = uint8_t(line[i] + line[i - d]);
-            }
-            break;
+            return UnfilterLeft<1>(type, line, previous, bytes);
         case 2:
-            for (size_t i = 0; i < bytes; ++i) {
-                line[i] = uint8_t(line[i] + previous[i]);
-            }
-            break;
+            return UnfilterLeft<2>(type, line, previous, bytes);
         case 3:
-            for (size_t i = 0; i < d; ++i) {
-                line[i] = uint8_t(line[i] + (previous[i] >> 1));
-            }
-            for (size_t i = d; i < bytes; ++i) {
-                line[i] = uint8_t(line[i] + ((line[i - d] + previous[i]) >> 1));
-            }
-            break;
+            return UnfilterLeft<3>(type, line, previous, bytes);
         case 4:
-            for (size_t i = 0; i < d; ++i) {
-                line[i] = uint8_t(line[i] + previous[i]);
-            }
-            for (size_t i = d; i < bytes; ++i) {
-                line[i] = uint8_t(line[i] + Paeth(line[i - d], previous[i], previous[i - d]));
-            }
-            break;
+            return UnfilterLeft<4>(type, line, previous, bytes);
+        case 6:
+            return UnfilterLeft<6>(type, line, previous, bytes);
         default:
-            break;
+            return UnfilterLeft<8>(type, line, previous, bytes);
     }
 }
 
@@ -135,15 +157,30 @@ void TScanlineConverter::ConvertColour(const uint8_t* line, uint32_t count, uint
     const bool withAlpha = colorType == 6;
     uint8_t* alpha = withAlpha ? image.AlphaRow(y) : nullptr;
     if (bitDepth == 8) {
-        const unsigned stride = withAlpha ? 4 : 3;
-        for (uint32_t i = 0, x = x0; i < count; ++i, x += dx) {
-            const uint8_t* in = line + size_t(i) * stride;
-            uint8_t* out = row + size_t(x) * 3;
-            out[0] = gamma[in[2]];
-            out[1] = gamma[in[1]];
-            out[2] = gamma[in[0]];
-            if (withAlpha) {
-                alpha[x] = in[3];
+        const uint8_t* in = line;
+        uint8_t* out = row + size_t(x0) * 3;
+        const size_t outStep = size_t(dx) * 3;
+        if (withAlpha && dx == 1 && gammaIsIdentity) {
+            // The common case without gamma correction: a plain byte shuffle.
+            for (uint32_t i = 0; i < count; ++i, in += 4, out += 3) {
+                out[0] = in[2];
+                out[1] = in[1];
+                out[2] = in[0];
+                alpha[x0 + i] = in[3];
+            }
+        } else if (withAlpha) {
+            uint8_t* a = alpha + x0;
+            for (uint32_t i = 0; i < count; ++i, in += 4, out += outStep, a += dx) {
+                out[0] = gamma[in[2]];
+                out[1] = gamma[in[1]];
+                out[2] = gamma[in[0]];
+                *a = in[3];
+            }
+        } else {
+            for (uint32_t i = 0; i < count; ++i, in += 3, out += outStep) {
+                out[0] = gamma[in[2]];
+                out[1] = gamma[in[1]];
+                out[2] = gamma[in[0]];
             }
         }
         return;

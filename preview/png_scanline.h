@@ -22,6 +22,7 @@ struct TScanlineConverter {
     const uint8_t* gamma;
     uint8_t colorType;
     uint8_t bitDepth;
+    bool gammaIsIdentity = false;
 
     void Convert(const uint8_t* line, uint32_t count, uint32_t y, uint32_t firstColumn,
                  uint32_t columnStep) const;
