@@ -10,6 +10,8 @@
 namespace kelvara::preview {
 
 inline constexpr char16_t kFillerChar = 0xE000;
+// What a filler character that is really in the text shows as, so that it is not taken for one.
+inline constexpr char16_t kFillerStandIn = 0xFFFD;
 
 // Cells a tab at `column` (0-based) fills.
 inline int TabCells(int column, int tabWidth) {
@@ -28,7 +30,7 @@ std::u16string ExpandForDisplay(std::u16string_view line, int tabWidth, CellsOf&
         int cells = c == u'\t' ? TabCells(static_cast<int>(out.size()), tabWidth) : cellsOf(c);
         if (cells > 1)
             out.append(static_cast<size_t>(cells - 1), kFillerChar);
-        out.push_back(c == u'\t' ? u' ' : c);
+        out.push_back(c == u'\t' ? u' ' : c == kFillerChar ? kFillerStandIn : c);
     }
     return out;
 }

@@ -224,6 +224,11 @@ void TCustomCodeView::SetGutter(const TCodeGutter& gutter) {
     InvalidateAll();
 }
 
+void TCustomCodeView::SetOnSpecialLineColors(SpecialLineColorsHandler handler) {
+    onSpecialLineColors_ = std::move(handler);
+    InvalidateAll();
+}
+
 void TCustomCodeView::SetTextFont(const QFont& font) {
     textFont_ = font;
     RecomputeCellSize();

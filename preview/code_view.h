@@ -9,6 +9,7 @@
 #include <QRawFont>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -149,6 +150,12 @@ class TCustomCodeView : public QAbstractScrollArea, private TCodeLineListObserve
     void Redo();
     bool Modified() const { return modified_; }
 
+    // Lets the owner override a line's colours: called with the 1-based line; return true and
+    // set the colours (kColorNone keeps the usual one) to use them.
+    using SpecialLineColorsHandler = std::function<bool(int line, highlight::ColorValue& foreground,
+                                                        highlight::ColorValue& background)>;
+    void SetOnSpecialLineColors(SpecialLineColorsHandler handler);
+
     // Scrolling, 1-based.
     int TopLine() const { return topLine_; }
     void SetTopLine(int line);
@@ -273,6 +280,7 @@ class TCustomCodeView : public QAbstractScrollArea, private TCodeLineListObserve
     std::vector<int> marks_;
     std::array<int, 10> bookmarks_{};
     int repaintRequests_ = 0;
+    SpecialLineColorsHandler onSpecialLineColors_;
 };
 
 // The published form of the view.

@@ -126,6 +126,15 @@ void TCustomCodeView::PaintLine(QPainter& painter, int line, const QRect& area, 
         lineLook.background = activeLineColor_;
     else if (highlighted && source_->WhitespaceBackground() != kColorNone)
         lineLook.background = source_->WhitespaceBackground();
+    if (onSpecialLineColors_) {
+        ColorValue foreground = kColorNone, background = kColorNone;
+        if (onSpecialLineColors_(line + 1, foreground, background)) {
+            if (foreground != kColorNone)
+                lineLook.foreground = foreground;
+            if (background != kColorNone)
+                lineLook.background = background;
+        }
+    }
 
     LinePaintSetup setup;
     setup.display = display;

@@ -22,6 +22,8 @@ TEST(CodeTextLayout, WideGlyphsArePrecededByFillers) {
     auto cells = [](char16_t c) { return c == u'\u4E2D' ? 2 : 1; };
     EXPECT_EQ(ExpandForDisplay(u"a\u4E2Db\tc", 8, cells),
               (std::u16string{u'a', F, u'\u4E2D', u'b', F, F, F, u' ', u'c'}));
+    // A filler character in the text itself must not be mistaken for one.
+    EXPECT_EQ(ExpandTabs(std::u16string{u'a', F, u'b'}, 8), u"a\uFFFDb");
 }
 
 TEST(CodeTextLayout, ColumnsAndCharactersMapBothWays) {

@@ -124,6 +124,38 @@ TEST_F(CodeViewTest, SettingTheSameHighlighterDoesNothing) {
     EXPECT_EQ(second.StartedLines(), 6);
 }
 
+TEST_F(CodeViewTest, AnotherHighlighterRescansEveryLineWithItsStates) {
+    TCommentTestHighlighter first(highlight::RgbColor(255, 0, 0), 1);
+    TCommentTestHighlighter second(highlight::RgbColor(255, 0, 0), 7);
+    view.SetHighlighter(&first);
+    Load(u"/* a\nb\nc */\nd");
+    EXPECT_EQ(view.Lines().RangeState(1), 1);
+    view.SetHighlighter(&second);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(view.Lines().RangeState(i), i < 2 ? 7 : 0) << i;
+
+    // Inserting a line inside the comment rescans only down to the first unchanged state.
+    second.ResetCount();
+    view.Lines().Insert(1, u"more");
+    EXPECT_EQ(second.StartedLines(), 2);
+    EXPECT_EQ(view.Lines().RangeState(1), 7);
+}
+
+TEST_F(CodeViewTest, ADestroyedHighlighterIsDropped) {
+    Load(u"x = 1;");
+    {
+        TCommentTestHighlighter temporary;
+        view.SetHighlighter(&temporary);
+        EXPECT_EQ(view.Highlighter(), &temporary);
+    }
+    EXPECT_EQ(view.Highlighter(), nullptr);
+    EXPECT_EQ(view.TokenSource(), nullptr);
+    Render();  // paints without the highlighter
+    TCommentTestHighlighter next;
+    view.SetHighlighter(&next);
+    EXPECT_EQ(next.StartedLines(), 1);
+}
+
 TEST_F(CodeViewTest, ResetContentsLeavesNothingToUndo) {
     Load(u"abc\ndef");
     view.SetCaretXY(4, 2);
@@ -293,6 +325,18 @@ TEST_F(CodeViewTest, PaintsGutterRightEdgeSelectionAndTokenColours) {
     const QColor selection = palette.color(QPalette::Highlight);
     EXPECT_GT(countColour(1, selection), 6 * view.CharWidth());
     EXPECT_EQ(countColour(0, selection), 0);
+    // A special line colour handler overrides the background of the line it names.
+    view.ClearSelection();
+    view.SetOnSpecialLineColors([](int line, highlight::ColorValue&, highlight::ColorValue& back) {
+        back = highlight::RgbColor(0, 0, 255);
+        return line == 2;
+    });
+    const QImage special = Render();
+    EXPECT_EQ(
+        special.pixelColor(view.TextStartX() + 8 * view.CharWidth(), view.LineHeight() + midRow),
+        QColor(0, 0, 255));
+    EXPECT_EQ(special.pixelColor(view.TextStartX() + 8 * view.CharWidth() + 40, midRow),
+              palette.color(QPalette::Base));
     // Below the last line: background only.
     EXPECT_EQ(image.pixelColor(view.TextStartX() + 3, 3 * view.LineHeight() + 2),
               palette.color(QPalette::Base));

@@ -11,7 +11,9 @@ class TCommentTestHighlighter : public highlight::TCustomHighlighter {
     enum Kind { kNull, kIdentifier, kSpace, kSymbol, kComment };
 
     explicit TCommentTestHighlighter(
-        highlight::ColorValue identifierColor = highlight::RgbColor(255, 0, 0)) {
+        highlight::ColorValue identifierColor = highlight::RgbColor(255, 0, 0),
+        int commentState = 1)
+        : commentState_(commentState) {
         comment_ = AddAttribute("Comment", u"Comment");
         comment_->SetForeground(highlight::RgbColor(0, 128, 0));
         comment_->SetStyle(highlight::kStyleItalic);
@@ -92,8 +94,8 @@ class TCommentTestHighlighter : public highlight::TCustomHighlighter {
         return role == highlight::kRoleWhitespace ? space_ : nullptr;
     }
     void ClearRangeState() override { inComment_ = false; }
-    void RestoreRangeState(int state) override { inComment_ = state == 1; }
-    int CurrentRangeState() const override { return inComment_ ? 1 : 0; }
+    void RestoreRangeState(int state) override { inComment_ = state == commentState_; }
+    int CurrentRangeState() const override { return inComment_ ? commentState_ : 0; }
 
   private:
     highlight::THighlighterAttributes* comment_;
@@ -103,6 +105,7 @@ class TCommentTestHighlighter : public highlight::TCustomHighlighter {
     Kind kind_ = kNull;
     bool inComment_ = false;
     int startedLines_ = 0;
+    int commentState_;
 };
 
 }  // namespace kelvara::preview::test
