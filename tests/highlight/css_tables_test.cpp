@@ -7,6 +7,9 @@
 #include "highlight/css_highlighter.h"
 #include "highlight/css_keyword_hash.h"
 #include "highlight/css_property_names.h"
+#include "highlight/highlighter_list.h"
+#include "highlight/highlighter_registry.h"
+#include "highlight/jscript_highlighter.h"
 #include "highlight/keyword_list_walk.h"
 
 namespace kelvara::highlight::test {
@@ -153,6 +156,16 @@ TEST(CssHighlighterSetup, DemoTextShowsACommentAndTwoRules) {
     EXPECT_TRUE(has(Tok(u"#000099", CssTokenKind::Color)));
     EXPECT_TRUE(has(Tok(u"made-up-property", CssTokenKind::UndefinedProperty)));
     EXPECT_TRUE(has(Tok(u"18", CssTokenKind::Number)));
+}
+
+TEST(ScriptHighlighterClasses, ReachableByLanguageAndInTheClassList) {
+    EXPECT_NE(dynamic_cast<TCssHighlighter*>(CreateHighlighter("css").get()), nullptr);
+    EXPECT_NE(dynamic_cast<TJScriptHighlighter*>(CreateHighlighter("js").get()), nullptr);
+    for (const char* name : {"CascadingStyleSheet", "JavaScript"}) {
+        const THighlighterList::Entry* entry = HighlighterClasses().Find(name);
+        ASSERT_NE(entry, nullptr) << name;
+        EXPECT_EQ(entry->create()->InternalLanguageName(), name);
+    }
 }
 
 }  // namespace
