@@ -144,9 +144,12 @@ void TZipExtractor::ExtractSelected(const SelectedEntry& selected, ArchiveInput&
     entry.uncompressedSize = c.uncompressedSize;
     entry.dosDateTime = local.header.dosDateTime;
     entry.crc = local.header.crc;
-    // Entries written with a data descriptor carry their CRC in the directory only.
-    if (selected.fromDirectory && entry.crc == 0 && c.compressedSize != 0)
+    // Entries written with a data descriptor carry their CRC in the directory only: their local
+    // field is 0 or, from some streaming writers, a placeholder.
+    if (selected.fromDirectory &&
+        ((entry.crc == 0 && c.compressedSize != 0) || (c.flags & kDataDescriptorFlag))) {
         entry.crc = c.crc;
+    }
     entry.externalAttributes = selected.fromDirectory ? c.externalAttributes : 0;
     entry.dataOffset = local.dataOffset;
     entryEncrypted_ = false;
