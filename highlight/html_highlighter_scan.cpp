@@ -175,30 +175,32 @@ void THtmlHighlighter::TextStep() {
         return;
     }
     kind_ = K::Text;
+    int at = run_;  // kept local so the loop needs no store per character
     for (;;) {
-        const char16_t c = line_[run_];
+        const char16_t c = line_[at];
         if (c < 32 || c == u'<') {
-            return;
+            break;
         }
         if (c == u'&') {
-            if (line_[run_ + 1] == u'#') {
-                const int end = CharacterReferenceEnd(run_);
+            if (line_[at + 1] == u'#') {
+                const int end = CharacterReferenceEnd(at);
                 if (line_[end] == u';') {
                     range_ = S::Entity;  // the reference becomes the next token
                 } else {
-                    run_ = end;  // not terminated: it stays text, and the token ends here
+                    at = end;  // not terminated: it stays text, and the token ends here
                 }
-                return;
+                break;
             }
-            const int entity = FindHtmlEntity(line_ + run_);
+            const int entity = FindHtmlEntity(line_ + at);
             if (entity >= 0) {
                 entityCode_ = entity;
                 range_ = S::Entity;
-                return;
+                break;
             }
         }
-        ++run_;
+        ++at;
     }
+    run_ = at;
 }
 
 void THtmlHighlighter::EntityStep() {
