@@ -43,7 +43,7 @@ void THtmlHighlighter::ScanToken() {
 }
 
 void THtmlHighlighter::CharacterStep() {
-    // Tested in order of frequency inside tags: words, blanks, then the symbols.
+    // Printable characters first: they start most tokens inside tags.
     const char16_t c = line_[run_];
     if (c > 32) {
         if (c == u'<') {

@@ -37,20 +37,6 @@ TEST(HtmlTagTable, EveryNameHasABucketOfItsOwn) {
     EXPECT_EQ(filled, 202);
 }
 
-TEST(HtmlTagTable, NamesAreLowerCaseTagWords) {
-    std::set<std::string_view> seen;
-    for (auto name : HtmlTagNames()) {
-        EXPECT_TRUE(seen.insert(name).second) << name;
-        for (char c : name) {
-            EXPECT_TRUE(IsHtmlTagNameChar(static_cast<unsigned char>(c))) << name;
-            EXPECT_FALSE(c >= 'A' && c <= 'Z') << name;
-        }
-    }
-    EXPECT_TRUE(seen.count("!doctype"));
-    EXPECT_TRUE(seen.count("/p"));
-    EXPECT_TRUE(seen.count("xmp"));
-}
-
 TEST(HtmlEntityTable, CapitalisedEntriesHaveLowerCaseTwins) {
     std::set<std::string> all;
     for (auto e : HtmlEntities()) {
