@@ -138,18 +138,6 @@ TEST(HighlighterAssign, CopiesAttributesByNameThenFilterAndEnabled) {
     EXPECT_FALSE(target.Enabled());
 }
 
-TEST(HighlighterDefaults, BaseAnswers) {
-    TTestHighlighter h;
-    EXPECT_EQ(h.DisplayLanguageName(), u"<Unknown>");
-    EXPECT_EQ(h.DefaultFilter(), "");
-    EXPECT_TRUE(h.Enabled());
-    EXPECT_EQ(h.DefaultAttributeFor(kRoleComment), h.commentAttri);
-    EXPECT_EQ(h.DefaultAttributeFor(kRoleString), nullptr);
-    std::vector<std::string> settings = {"x"};
-    h.ListUserSettings(settings);
-    EXPECT_TRUE(settings.empty());
-}
-
 TEST(NotifyEventChain, FiresInOrderReplacesByKeyAndSurvivesRemovalWhileFiring) {
     TNotifyEventChain chain;
     std::vector<int> calls;
