@@ -42,15 +42,6 @@ TEST(JScriptKeywordTable, PutsEveryKeywordIntoABucketOfItsOwn) {
     }
 }
 
-TEST(JScriptKeywordTable, HashWrapsAtThirtyTwoBits) {
-    const std::uint32_t acc = JScriptWordHash::OfWord(std::string_view("abcdefgh"));
-    std::uint64_t wide = 0;
-    for (char c : std::string_view("abcdefgh")) {
-        wide = (wide * 751 + static_cast<std::uint64_t>(c) * 148) & 0xFFFFFFFFu;
-    }
-    EXPECT_EQ(acc, wide);
-}
-
 TEST(JScriptHighlighterSetup, AttributesNamesAndDefaults) {
     TJScriptHighlighter h;
     std::vector<std::string> names;
@@ -101,36 +92,6 @@ TEST(JScriptHighlighterSetup, ViewerFormStoresExactlyItsOverrides) {
         EXPECT_TRUE(other->StoredProperties().empty()) << other->Name();
     }
     EXPECT_EQ(h.CommentAttri()->Style(), kStyleItalic);
-}
-
-TEST(JScriptHighlighterSetup, DemoTextScansWithoutUnknownCharacters) {
-    TJScriptHighlighter h;
-    const std::u16string demo = h.DemoText();
-    std::vector<std::u16string> lines;
-    for (size_t start = 0;;) {
-        const size_t end = demo.find(u'\n', start);
-        lines.push_back(demo.substr(start, end - start));
-        if (end == std::u16string::npos) {
-            break;
-        }
-        start = end + 1;
-    }
-    std::vector<std::vector<Token>> tokens;
-    LineStates(h, lines, &tokens);
-    ASSERT_GT(tokens.size(), 5u);
-    EXPECT_EQ(tokens[0][0].kind, static_cast<int>(JScriptTokenKind::Comment));
-    std::set<std::u16string> symbols;
-    for (const auto& line : tokens) {
-        for (const Token& token : line) {
-            EXPECT_NE(token.kind, static_cast<int>(JScriptTokenKind::Unknown));
-            if (token.kind == static_cast<int>(JScriptTokenKind::Symbol)) {
-                symbols.insert(token.text);
-            }
-        }
-    }
-    for (const char16_t* op : {u"++", u"--", u"+="}) {
-        EXPECT_TRUE(symbols.count(op)) << platform::Utf16ToUtf8(op);
-    }
 }
 
 }  // namespace
