@@ -81,3 +81,13 @@ std::string BuildZip(const ZipSpec& spec) {
 }
 
 }  // namespace kelvara::test
+
+namespace kelvara::test {
+
+std::string BuildZipOf(std::vector<ZipEntrySpec> entries) {
+    ZipSpec spec;
+    spec.entries = std::move(entries);
+    return BuildZip(spec);
+}
+
+}  // namespace kelvara::test

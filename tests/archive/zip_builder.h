@@ -33,5 +33,7 @@ struct ZipSpec {
 };
 
 std::string BuildZip(const ZipSpec& spec);
+// An archive of these entries with nothing else changed.
+std::string BuildZipOf(std::vector<ZipEntrySpec> entries);
 
 }  // namespace kelvara::test
