@@ -1,7 +1,6 @@
 #include "highlight/html_entities.h"
 
 #include <cstdint>
-#include <vector>
 
 #include "highlight/xml_markup_scan.h"
 
@@ -49,20 +48,39 @@ constexpr std::array<std::string_view, kHtmlEntityCount> kEntities = {
 };
 
 constexpr size_t kLongestEntity = 10;  // "&thetasym;"
+constexpr size_t kGroupCount = 128 * (kLongestEntity + 1);
+
+constexpr size_t GroupOf(char16_t lead, size_t length) {
+    return lead * (kLongestEntity + 1) + length;
+}
 
 // The entries grouped by the character after "&" and their length, each group in table order,
-// so a look-up compares only the one or two names that can match.
+// so a look-up compares only the one or two names that can match: group g holds
+// order[first[g]] up to order[first[g + 1]].
 struct EntityGroups {
-    std::array<std::vector<std::int16_t>, 128 * (kLongestEntity + 1)> groups;
-    static size_t Key(char16_t lead, size_t length) { return lead * (kLongestEntity + 1) + length; }
-    EntityGroups() {
-        for (int i = 0; i < kHtmlEntityCount; ++i) {
-            const std::string_view e = kEntities[i];
-            groups[Key(static_cast<unsigned char>(e[1]) & 127u, e.size())].push_back(
-                static_cast<std::int16_t>(i));
-        }
-    }
+    std::array<std::uint16_t, kGroupCount + 1> first{};
+    std::array<std::int16_t, kHtmlEntityCount> order{};
 };
+
+constexpr EntityGroups BuildGroups() {
+    EntityGroups g;
+    std::array<std::uint16_t, kGroupCount + 1> fill{};
+    for (std::string_view e : kEntities) {
+        ++g.first[GroupOf(static_cast<unsigned char>(e[1]) & 127u, e.size()) + 1];
+    }
+    for (size_t i = 1; i <= kGroupCount; ++i) {
+        g.first[i] = static_cast<std::uint16_t>(g.first[i] + g.first[i - 1]);
+    }
+    fill = g.first;
+    for (int i = 0; i < kHtmlEntityCount; ++i) {
+        const std::string_view e = kEntities[i];
+        g.order[fill[GroupOf(static_cast<unsigned char>(e[1]) & 127u, e.size())]++] =
+            static_cast<std::int16_t>(i);
+    }
+    return g;
+}
+
+constexpr EntityGroups kGroups = BuildGroups();
 
 }  // namespace
 
@@ -71,7 +89,6 @@ const std::array<std::string_view, kHtmlEntityCount>& HtmlEntities() {
 }
 
 int FindHtmlEntity(const char16_t* text) {
-    static const EntityGroups groups;
     if (text[0] != u'&' || text[1] >= 128) {
         return -1;
     }
@@ -83,9 +100,10 @@ int FindHtmlEntity(const char16_t* text) {
         }
     }
     ++length;
-    for (std::int16_t index : groups.groups[EntityGroups::Key(text[1], length)]) {
-        if (MarkupLooksAt(text, 0, kEntities[index])) {
-            return index;
+    const size_t group = GroupOf(text[1], length);
+    for (size_t i = kGroups.first[group]; i < kGroups.first[group + 1]; ++i) {
+        if (MarkupLooksAt(text, 0, kEntities[kGroups.order[i]])) {
+            return kGroups.order[i];
         }
     }
     return -1;
