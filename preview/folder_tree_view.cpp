@@ -70,7 +70,7 @@ TFolderTreeView::TFolderTreeView(QWidget* parent) : QTreeWidget(parent) {
     setColumnCount(1);
     setHeaderHidden(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setEditTriggers(QAbstractItemView::EditKeyPressed);  // F2 renames, as the menu does
     setUniformRowHeights(true);
     setItemDelegate(new FolderTreeRenameDelegate(
         [this](const QModelIndex& index, const QString& text) { CommitRename(index, text); },

@@ -17,14 +17,6 @@ using kelvara::test::WaitUntil;
 
 namespace {
 
-TEST(FolderChangeNotifier, DefaultsAndNoWatcherWithoutHandler) {
-    TFolderChangeNotifier notifier;
-    EXPECT_EQ(notifier.Path(), "/");
-    EXPECT_TRUE(notifier.WatchSubtree());
-    EXPECT_EQ(notifier.NotifyFilters(), unsigned(nfFileNameChange | nfDirNameChange));
-    EXPECT_FALSE(notifier.Watching());
-}
-
 TEST(FolderChangeNotifier, RunsTheHandlerOnTheUiThreadForANewFile) {
     TempFolder dir;
     TFolderChangeNotifier notifier;

@@ -31,7 +31,6 @@ class FolderTreeCommandsTest : public ::testing::Test {
             questions << question;
             return answer;
         };
-        tree.OpenFile = [this](const QString& path) { opened << path; };
         tree.ShowError = [this](const QString& message) { errors << message; };
     }
 
@@ -40,7 +39,7 @@ class FolderTreeCommandsTest : public ::testing::Test {
     TempFolder dir;
     const std::string root;
     TFolderTreeView tree;
-    QStringList questions, opened, errors;
+    QStringList questions, errors;
     bool answer = true;
 };
 
@@ -121,12 +120,6 @@ TEST_F(FolderTreeCommandsTest, DeleteTakesAFolderWithItsContents) {
     tree.DeleteSelected();
     EXPECT_FALSE(FileExists(root + "/img"));
     EXPECT_EQ(ChildTexts(tree.TopNode()), QStringList({"a.js", "b.js"}));
-}
-
-TEST_F(FolderTreeCommandsTest, OpenHandsTheSelectedPathToTheDesktop) {
-    tree.SetSelected(Child("b.js"));
-    tree.OpenSelected();
-    EXPECT_EQ(opened, QStringList({QString::fromStdString(root + "/b.js")}));
 }
 
 }  // namespace

@@ -165,12 +165,7 @@ TEST_F(FolderTreeViewTest, RightClickSelectsOnlyWhenAsked) {
     EXPECT_EQ(tree.Selected(), config);
 }
 
-TEST_F(FolderTreeViewTest, ViewerSettingsMapToTheTree) {
-    tree.SetShowRoot(false);
-    tree.SetIndent(19);
-    EXPECT_FALSE(tree.rootIsDecorated());
-    EXPECT_EQ(tree.indentation(), 19);
-    tree.SetUseShellImages(true);
+TEST_F(FolderTreeViewTest, ImagesCanBeSwitchedOff) {
     tree.SetRoot(QString::fromStdString(root));
     EXPECT_FALSE(ChildNamed(tree.TopNode(), "img")->icon(0).isNull());
     tree.SetUseShellImages(false);
