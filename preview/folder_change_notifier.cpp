@@ -63,6 +63,17 @@ struct TFolderChangeNotifier::State : std::enable_shared_from_this<State> {
         return stop;
     }
 
+    // Applies a change of path or options and has a running watcher pick it up.
+    template <typename Change>
+    void Reconfigure(Change change) {
+        {
+            std::lock_guard lock(WatchLock());
+            change();
+            ++generation;
+        }
+        Wake();
+    }
+
     // Under WatchLock().
     bool OpenWatch() {
         watchedGeneration = generation;
@@ -101,27 +112,28 @@ void TFolderChangeNotifier::State::DeliverChange() {
 // is being destroyed; the destructor never waits on the user-interface thread, so the two
 // cannot block each other. False when the watcher is to end.
 bool TFolderChangeNotifier::State::RunHandlerOnUiThread() {
-    std::shared_ptr<State> s = shared_from_this();
     {
-        std::lock_guard lock(s->mutex);
-        if (s->stop)
+        std::lock_guard lock(mutex);
+        if (stop)
             return false;
-        s->delivering = true;
+        delivering = true;
     }
     QCoreApplication* app = QCoreApplication::instance();
     const bool queued = app && QMetaObject::invokeMethod(
-                                   app, [s] { s->DeliverChange(); }, Qt::QueuedConnection);
-    std::unique_lock lock(s->mutex);
+                                   app, [self = shared_from_this()] { self->DeliverChange(); },
+                                   Qt::QueuedConnection);
+    std::unique_lock lock(mutex);
     if (!queued)
-        s->delivering = false;
-    s->changed.wait(lock, [&] { return !s->delivering || s->stop; });
-    return !s->stop;
+        delivering = false;
+    changed.wait(lock, [this] { return !delivering || stop; });
+    return !stop;
 }
 
+// The watcher thread: waits for changes or the wake-up, until told to stop or the watch is
+// lost; every change is handed to the user-interface thread.
 void TFolderChangeNotifier::State::WatchFolder() {
-    std::shared_ptr<State> s = shared_from_this();
     for (;;) {
-        pollfd fds[2] = {{s->watch.Descriptor(), POLLIN, 0}, {s->wakeFd, POLLIN, 0}};
+        pollfd fds[2] = {{watch.Descriptor(), POLLIN, 0}, {wakeFd, POLLIN, 0}};
         if (poll(fds, 2, -1) < 0) {
             if (errno == EINTR)
                 continue;
@@ -129,29 +141,29 @@ void TFolderChangeNotifier::State::WatchFolder() {
         }
         if (fds[1].revents & POLLIN) {
             uint64_t count;
-            [[maybe_unused]] ssize_t n = read(s->wakeFd, &count, sizeof count);
+            [[maybe_unused]] ssize_t n = read(wakeFd, &count, sizeof count);
         }
-        if (s->Stopping())
+        if (Stopping())
             break;
         if (fds[0].revents & (POLLERR | POLLHUP | POLLNVAL))
             break;
         if (fds[0].revents & POLLIN) {
-            bool changed, lost;
+            bool changes, lost;
             {
                 std::lock_guard lock(WatchLock());
-                changed = s->watch.ReadChanges();
-                lost = s->watch.Lost();
+                changes = watch.ReadChanges();
+                lost = watch.Lost();
             }
-            if (changed && !RunHandlerOnUiThread())
+            if (changes && !RunHandlerOnUiThread())
                 break;
             if (lost)
                 break;
         }
         std::lock_guard lock(WatchLock());
-        if (s->generation != s->watchedGeneration && !s->OpenWatch())
+        if (generation != watchedGeneration && !OpenWatch())
             break;
     }
-    s->watching = false;
+    watching = false;
 }
 
 TFolderChangeNotifier::TFolderChangeNotifier() : state_(std::make_shared<State>()) {}
@@ -188,30 +200,15 @@ NotifyFilterSet TFolderChangeNotifier::NotifyFilters() const {
 }
 
 void TFolderChangeNotifier::SetPath(const std::string& path) {
-    {
-        std::lock_guard lock(WatchLock());
-        state_->path = path;
-        ++state_->generation;
-    }
-    state_->Wake();
+    state_->Reconfigure([&] { state_->path = path; });
 }
 
 void TFolderChangeNotifier::SetWatchSubtree(bool on) {
-    {
-        std::lock_guard lock(WatchLock());
-        state_->subtree = on;
-        ++state_->generation;
-    }
-    state_->Wake();
+    state_->Reconfigure([&] { state_->subtree = on; });
 }
 
 void TFolderChangeNotifier::SetNotifyFilters(NotifyFilterSet filters) {
-    {
-        std::lock_guard lock(WatchLock());
-        state_->filters = filters;
-        ++state_->generation;
-    }
-    state_->Wake();
+    state_->Reconfigure([&] { state_->filters = filters; });
 }
 
 bool TFolderChangeNotifier::Watching() const {
@@ -237,7 +234,7 @@ void TFolderChangeNotifier::SetOnChange(std::function<void()> handler) {
             return;
     }
     state_->watching = true;
-    watcher_ = std::thread([s = state_] { s->WatchFolder(); });
+    watcher_ = std::thread([s = state_] { s->WatchFolder(); });  // keeps the state alive
 }
 
 }  // namespace kelvara::preview

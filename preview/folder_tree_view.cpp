@@ -102,15 +102,13 @@ TFolderTreeView::~TFolderTreeView() {
 void TFolderTreeView::SetRoot(const QString& root) {
     if (root.compare(root_, Qt::CaseInsensitive) == 0)
         return;
-    const QString previous = root_;
-    root_ = root;
     std::string folder;
     const bool resolved = ResolveRoot(root, folder);
     if (resolved) {
+        root_ = root;
         rootFolder_ = folder;
-    } else {
-        root_ = previous;
     }
+    // On failure the tree is rebuilt for the previous root before the error is raised.
     Rebuild();
     if (!resolved)
         throw EFolderTreeError("Error setting path: \"" + TextPath(root) + "\"");
