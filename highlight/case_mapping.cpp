@@ -75,7 +75,28 @@ char16_t UpperCaseChar(char16_t c) {
 
 void LowerCaseCopy(const char16_t* source, std::size_t count, char16_t* target) {
     const char16_t* lower = Tables().lower.data();
-    for (std::size_t i = 0; i < count; ++i) {
+    // Blocks of pure ASCII (the usual case) take a branch-free form the compiler vectorises;
+    // others go through the table.
+    constexpr std::size_t kBlock = 16;
+    std::size_t i = 0;
+    for (; i + kBlock <= count; i += kBlock) {
+        char16_t any = 0;
+        for (std::size_t j = 0; j < kBlock; ++j) {
+            any |= source[i + j];
+        }
+        if (any < 0x80) {
+            for (std::size_t j = 0; j < kBlock; ++j) {
+                const char16_t c = source[i + j];
+                const bool upper = static_cast<char16_t>(c - u'A') < 26;
+                target[i + j] = static_cast<char16_t>(c | (upper ? 0x20 : 0));
+            }
+        } else {
+            for (std::size_t j = 0; j < kBlock; ++j) {
+                target[i + j] = lower[source[i + j]];
+            }
+        }
+    }
+    for (; i < count; ++i) {
         target[i] = lower[source[i]];
     }
 }

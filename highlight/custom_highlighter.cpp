@@ -140,7 +140,10 @@ void TCustomHighlighter::StoreLine(std::u16string_view line) {
         tokenSource_ = scanned;
     } else {
         LowerCaseCopy(line.data(), length, scanned);
-        cased_.assign(line.data(), length);
+        if (cased_.size() < length) {
+            cased_.resize(length);
+        }
+        std::copy_n(line.data(), length, cased_.data());
         tokenSource_ = cased_.data();
     }
     std::fill_n(scanned + length, kLinePadding, u'\0');
@@ -175,38 +178,24 @@ void TCustomHighlighter::StartLineExpanded(std::u16string_view line, std::u16str
     Advance();
 }
 
-void TCustomHighlighter::Advance() {
-    if (run_ == previousRun_) {
-        return;
-    }
-    expandedTokenPos_ = expandedPos_;
-    if (hasExpanded_) {
-        // Each scanned character stands for its fillers plus itself in the expanded line. An
-        // expanded line shorter than the line simply ends the mapping at its end.
-        const int expandedLength = static_cast<int>(expanded_.size());
-        for (int i = previousRun_; i < run_ && expandedPos_ < expandedLength; ++i) {
-            while (expandedPos_ < expandedLength && expanded_[expandedPos_] == kFillerChar) {
-                ++expandedPos_;
-            }
-            if (expandedPos_ < expandedLength) {
-                ++expandedPos_;
-            }
+void TCustomHighlighter::StepExpandedPosition() {
+    // Each scanned character stands for its fillers plus itself in the expanded line. An
+    // expanded line shorter than the line simply ends the mapping at its end.
+    const int expandedLength = static_cast<int>(expanded_.size());
+    for (int i = previousRun_; i < run_ && expandedPos_ < expandedLength; ++i) {
+        while (expandedPos_ < expandedLength && expanded_[expandedPos_] == kFillerChar) {
+            ++expandedPos_;
+        }
+        if (expandedPos_ < expandedLength) {
+            ++expandedPos_;
         }
     }
-    previousRun_ = run_;
 }
 
 void TCustomHighlighter::AdvanceToLineEnd() {
     while (!LineFinished()) {
         Advance();
     }
-}
-
-std::u16string_view TCustomHighlighter::TokenTextView() const {
-    // The end-of-line token stands past the line; its text is empty.
-    const int end = std::clamp(run_, 0, lineLength_);
-    const int start = std::clamp(tokenPos_, 0, end);
-    return std::u16string_view(tokenSource_ + start, static_cast<size_t>(end - start));
 }
 
 std::u16string TCustomHighlighter::TokenText() const {

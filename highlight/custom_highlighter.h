@@ -139,7 +139,12 @@ class TCustomHighlighter {
     virtual THighlighterAttributes* TokenAttribute() const = 0;
 
     // The same texts without a copy; valid until the next StartLine.
-    std::u16string_view TokenTextView() const;
+    std::u16string_view TokenTextView() const {
+        // The end-of-line token stands past the line; its text is empty.
+        const int end = run_ < lineLength_ ? run_ : lineLength_;
+        const int start = tokenPos_ < 0 ? 0 : (tokenPos_ < end ? tokenPos_ : end);
+        return std::u16string_view(tokenSource_ + start, static_cast<size_t>(end - start));
+    }
     std::u16string_view ExpandedTokenTextView() const;
     int LineNumber() const { return lineNumber_; }
     int LineLength() const { return lineLength_; }
@@ -240,6 +245,7 @@ class TCustomHighlighter {
     void AttributeChanged(const THighlighterAttributes& attribute);
     void NotifyListeners(const THighlighterAttributes* changed);
     void StoreLine(std::u16string_view line);
+    void StepExpandedPosition();
 
     std::vector<std::unique_ptr<THighlighterAttributes>> attributes_;  // sorted by Name
     TNotifyEventChain listeners_;
@@ -248,8 +254,8 @@ class TCustomHighlighter {
     bool caseSensitive_ = true;
     bool loading_ = false;
 
-    std::u16string scanned_;       // line_ points here; at least lineLength_ + kLinePadding long
-    std::u16string cased_;         // the line as given (case-insensitive highlighters only)
+    std::u16string scanned_;  // line_ points here; at least lineLength_ + kLinePadding long
+    std::u16string cased_;    // the line as given (case-insensitive highlighters only); only grows
     const char16_t* tokenSource_;  // token texts are cut from here (line_ or cased_)
     std::u16string expanded_;
     bool hasExpanded_ = false;
@@ -259,6 +265,18 @@ class TCustomHighlighter {
     int wordStart_ = 0;
     int wordLength_ = 0;
 };
+
+inline void TCustomHighlighter::Advance() {
+    // The base step: keeps the expanded-line position in step with the scan position.
+    if (run_ == previousRun_) {
+        return;
+    }
+    expandedTokenPos_ = expandedPos_;
+    if (hasExpanded_) {
+        StepExpandedPosition();
+    }
+    previousRun_ = run_;
+}
 
 // Scans every line of `lines` the way the text view does (state carried from line to line,
 // starting from ClearRangeState) and calls onToken(lineIndex) for each token and

@@ -174,6 +174,23 @@ TEST(CaseMapping, SimpleUnicodeMappingWithinThePlane) {
     EXPECT_FALSE(EqualsIgnoringCase(u"a-b", u"a_b"));
 }
 
+TEST(CaseMapping, LongTextsMapLikeSingleCharacters) {
+    // Long enough for whole ASCII blocks, mixed blocks and a tail; includes the characters
+    // right next to the letter ranges.
+    std::u16string text;
+    for (int i = 0; i < 7; ++i) {
+        text += u"@AZ[`az{ BODY Font-Size: 12PX; ";
+        text += i % 2 ? u"\u0416\u00C9\u0130" : u"";
+    }
+    text += u"TAIL";
+    std::u16string expected;
+    for (char16_t c : text) {
+        expected.push_back(LowerCaseChar(c));
+    }
+    EXPECT_EQ(LowerCased(text), expected);
+    EXPECT_EQ(LowerCased(u"@AZ[`az{ BODY FONT-SIZE"), u"@az[`az{ body font-size");
+}
+
 TEST(SystemColors, EncodingAndNames) {
     EXPECT_EQ(SystemColor(kSysColorMenuHighlight), 0xFF00001Du);
     EXPECT_TRUE(IsSystemColor(0xFF000008u));
