@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QThread>
 #include <memory>
 
 #include "preview/folder_tree_view.h"
@@ -94,6 +95,18 @@ TEST_F(FolderTreeRefreshTest, ASelectedSubfolderRefreshesOnlyItself) {
     EXPECT_EQ(tree->Notifier()->Path(), root + "/img");
 }
 
+TEST_F(FolderTreeRefreshTest, ASelectedFolderThatIsDeletedEndsWithoutChildrenOrError) {
+    TFolderTreeNode* img = ChildNamed(tree->TopNode(), "img");
+    img->setExpanded(true);
+    tree->SetSelected(img);
+    std::filesystem::remove_all(root + "/img");
+    EXPECT_TRUE(WaitUntil([&] {
+        const TFolderTreeNode* now = ChildNamed(tree->TopNode(), "img");
+        return now && now->childCount() == 0 && !tree->Notifier()->Watching();
+    }));
+    EXPECT_FALSE(ChildNamed(tree->TopNode(), "img")->IsFolder());
+}
+
 TEST_F(FolderTreeRefreshTest, RefreshKeepsDeepExpansionAndTheTopVisibleNode) {
     MakeFolder(root + "/css/x/y");
     for (int i = 0; i < 60; ++i)
@@ -119,6 +132,7 @@ TEST_F(FolderTreeRefreshTest, RefreshKeepsDeepExpansionAndTheTopVisibleNode) {
 
 TEST_F(FolderTreeRefreshTest, DestroyingTheTreeWhileAChangeIsPendingEndsCleanly) {
     Touch(root + "/late.txt");
+    QThread::msleep(100);  // let the watcher queue its delivery before the tree goes
     tree.reset();
     QCoreApplication::processEvents();
     SUCCEED();
