@@ -1,26 +1,14 @@
 #include "archive/pkware_cipher.h"
 
-#include <array>
+#include "archive/crc32.h"
 
 namespace kelvara::archive {
 
 namespace {
 
-constexpr std::array<uint32_t, 256> MakeCrcTable() {
-    std::array<uint32_t, 256> table{};
-    for (uint32_t n = 0; n < 256; ++n) {
-        uint32_t c = n;
-        for (int k = 0; k < 8; ++k)
-            c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-        table[n] = c;
-    }
-    return table;
-}
-
-constexpr std::array<uint32_t, 256> kCrcTable = MakeCrcTable();
-
-constexpr uint32_t CrcStep(uint32_t crc, uint8_t b) {
-    return kCrcTable[(crc ^ b) & 0xFF] ^ (crc >> 8);
+// One step of the CRC-32 register, as the key schedule uses it (no pre- or post-inversion).
+uint32_t CrcStep(uint32_t crc, uint8_t b) {
+    return UpdateCrc(crc, &b, 1);
 }
 
 constexpr size_t kHeaderSize = 12;
