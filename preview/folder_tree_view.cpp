@@ -268,7 +268,9 @@ void TFolderTreeView::RefreshNode(TFolderTreeNode* node) {
         if (fresh->IsFolder())
             Enumerate(fresh);
         for (const auto& p : expanded) {
-            if (auto* counterpart = FindInSubtree(fresh, p))
+            // A folder replaced by a file must not be "expanded": that would open the file.
+            auto* counterpart = FindInSubtree(fresh, p);
+            if (counterpart && counterpart->IsFolder())
                 counterpart->setExpanded(true);
         }
         delete node;

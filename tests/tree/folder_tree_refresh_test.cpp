@@ -130,6 +130,18 @@ TEST_F(FolderTreeRefreshTest, RefreshKeepsDeepExpansionAndTheTopVisibleNode) {
               root + "/css/x/f30");
 }
 
+TEST_F(FolderTreeRefreshTest, AnExpandedFolderReplacedByAFileIsNotOpened) {
+    QStringList opened;
+    tree->OpenFile = [&](const QString& path) { opened << path; };
+    ChildNamed(tree->TopNode(), "css")->setExpanded(true);
+    std::filesystem::remove(root + "/css");
+    Touch(root + "/css");
+    tree->SetAutoRefresh(false);
+    tree->RefreshNode(tree->TopNode());
+    EXPECT_FALSE(ChildNamed(tree->TopNode(), "css")->IsFolder());
+    EXPECT_TRUE(opened.isEmpty());
+}
+
 TEST_F(FolderTreeRefreshTest, DestroyingTheTreeWhileAChangeIsPendingEndsCleanly) {
     Touch(root + "/late.txt");
     QThread::msleep(100);  // let the watcher queue its delivery before the tree goes
