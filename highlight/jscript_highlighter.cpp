@@ -235,21 +235,21 @@ void TJScriptHighlighter::NumberStep() {
 }
 
 void TJScriptHighlighter::StringStep() {
-    // A backslash escapes the character after it, so neither an escaped quote nor the quote
-    // after an escaped backslash is taken for the end.
+    // The string ends at the first quote whose preceding character is not a backslash: an
+    // escaped quote continues it, and so does the quote right after an escaped backslash.
     kind_ = JScriptTokenKind::String;
     const char16_t quote = line_[run_];
     if (line_[run_ + 1] == quote && line_[run_ + 2] == quote) {
-        run_ += 2;
+        run_ += 2;  // three equal quotes open one string
     }
-    ++run_;
-    while (!IsLineBreakAt(line_, lineLength_, run_)) {
-        const char16_t c = line_[run_];
-        if (c == quote) {
+    for (;;) {
+        ++run_;
+        if (IsLineBreakAt(line_, lineLength_, run_))
+            return;
+        if (line_[run_] == quote && line_[run_ - 1] != u'\\') {
             ++run_;
             return;
         }
-        run_ += c == u'\\' && !IsLineBreakAt(line_, lineLength_, run_ + 1) ? 2 : 1;
     }
 }
 

@@ -57,11 +57,11 @@ TEST_F(JScriptScan, StringsHonourBackslashEscapes) {
               (std::vector<Token>{Tok(u"\"a\\\"b\"", K::String), Tok(u" ", K::Space),
                                   Tok(u"+", K::Symbol), Tok(u" ", K::Space),
                                   Tok(u"'it\\'s'", K::String)}));
-    // An escaped backslash does not escape the quote after it.
-    EXPECT_EQ(
-        Scan(u"\"C:\\\\\" + x"),
-        (std::vector<Token>{Tok(u"\"C:\\\\\"", K::String), Tok(u" ", K::Space),
-                            Tok(u"+", K::Symbol), Tok(u" ", K::Space), Tok(u"x", K::Identifier)}));
+    // The quote right after an escaped backslash does not close the string either: it runs on
+    // to the next quote or to the line end.
+    EXPECT_EQ(Scan(u"\"C:\\\\\" + x"), (std::vector<Token>{Tok(u"\"C:\\\\\" + x", K::String)}));
+    EXPECT_EQ(Scan(u"'a\\\\' + 'b"),
+              (std::vector<Token>{Tok(u"'a\\\\' + '", K::String), Tok(u"b", K::Identifier)}));
     // The other kind of quote does not close.
     EXPECT_EQ(Scan(u"'say \"hi\"' x"),
               (std::vector<Token>{Tok(u"'say \"hi\"'", K::String), Tok(u" ", K::Space),
