@@ -1,0 +1,31 @@
+// Any bytes as an archive: listing and extracting every entry (with a password, so encrypted
+// entries reach the decoders) must never crash, hang or write outside the target folder.
+#include <filesystem>
+
+#include "archive/zip_extractor.h"
+#include "fuzz_support.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    using namespace kelvara;
+    const std::string& work = fuzz::WorkFolder();
+    const std::string archivePath = work + "/input.zip";
+    const std::string target = work + "/out";
+    fuzz::WriteBytes(archivePath, data, size);
+    std::filesystem::create_directories(target);
+
+    archive::TZipExtractor extractor;
+    extractor.SetArchiveFile(archivePath);
+    extractor.List();
+    extractor.FileSpec = {"*.*"};
+    extractor.Passwords = {"secret"};
+    extractor.SetExtractDir(target);
+    extractor.Extract();
+
+    // Nothing may appear beside the target folder.
+    for (const auto& entry : std::filesystem::directory_iterator(work)) {
+        const std::string name = entry.path().filename().string();
+        if (name != "input.zip" && name != "out") std::abort();
+    }
+    fuzz::EmptyFolder(target);
+    return 0;
+}
