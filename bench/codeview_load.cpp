@@ -157,6 +157,7 @@ void BM_LoadIntoView_JScript(benchmark::State& state) {
 BENCHMARK(BM_LoadIntoView_JScript)->Unit(benchmark::kMillisecond)->Iterations(3);
 #endif
 
+// A screen of lines made of state.range(0) copies of a 55-character statement.
 template <class Highlighter>
 void PaintScreen(benchmark::State& state) {
     App();
@@ -166,12 +167,11 @@ void PaintScreen(benchmark::State& state) {
     view.show();
     QApplication::processEvents();
     std::u16string text;
-    for (int i = 0; i < 200; ++i)
-        for (int k = 0; k < 6; ++k) {
+    for (int i = 0; i < 200; ++i) {
+        for (int k = 0; k < state.range(0); ++k)
             text += u"var total = items[i].value * 1.5 + \"text\"; /* note */ ";
-            if (k == 5)
-                text += u'\n';
-        }
+        text += u'\n';
+    }
     view.Lines().SetText(text);
     view.SetHighlighter(&highlighter);
     QImage image(view.viewport()->size(), QImage::Format_RGB32);
@@ -186,13 +186,13 @@ void PaintScreen(benchmark::State& state) {
 void BM_PaintScreen_TestHighlighter(benchmark::State& state) {
     PaintScreen<test::TCommentTestHighlighter>(state);
 }
-BENCHMARK(BM_PaintScreen_TestHighlighter)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PaintScreen_TestHighlighter)->Arg(6)->Arg(2000)->Unit(benchmark::kMillisecond);
 
 #ifdef KELVARA_HAVE_JSCRIPT
 void BM_PaintScreen_JScript(benchmark::State& state) {
     PaintScreen<kelvara::highlight::TJScriptHighlighter>(state);
 }
-BENCHMARK(BM_PaintScreen_JScript)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PaintScreen_JScript)->Arg(6)->Arg(2000)->Unit(benchmark::kMillisecond);
 #endif
 
 }  // namespace

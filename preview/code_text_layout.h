@@ -4,6 +4,7 @@
 // (U+E000), and a tab becomes its fillers plus one blank. Fillers are never drawn.
 #pragma once
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 
@@ -22,11 +23,15 @@ inline int TabCells(int column, int tabWidth) {
 int ExpandedWidth(std::u16string_view line, int tabWidth);
 
 // The display text; cellsOf(ch) gives the cells of a non-tab character (values below 2 mean 1).
+// Expansion stops once `maxCells` cells are laid out (painting needs no more than is visible).
 template <class CellsOf>
-std::u16string ExpandForDisplay(std::u16string_view line, int tabWidth, CellsOf&& cellsOf) {
+std::u16string ExpandForDisplay(std::u16string_view line, int tabWidth, CellsOf&& cellsOf,
+                                size_t maxCells = std::u16string::npos) {
     std::u16string out;
-    out.reserve(line.size() + 8);
+    out.reserve(std::min(line.size(), maxCells) + 8);
     for (char16_t c : line) {
+        if (out.size() >= maxCells)
+            break;
         int cells = c == u'\t' ? TabCells(static_cast<int>(out.size()), tabWidth) : cellsOf(c);
         if (cells > 1)
             out.append(static_cast<size_t>(cells - 1), kFillerChar);

@@ -414,7 +414,7 @@ void TCustomCodeView::EnsureCaretVisible() {
 int TCustomCodeView::DisplayColumnOf(int line, int chr) {
     if (line < 1 || line > lines_.Count())
         return chr;
-    return CharToColumn(DisplayTextOf(line - 1), chr - 1) + 1;
+    return ColumnOfChar(line - 1, chr - 1) + 1;
 }
 
 std::u16string TCustomCodeView::SelText() const {

@@ -223,7 +223,8 @@ class TCustomCodeView : public QAbstractScrollArea, private TCodeLineListObserve
     void ShowScrollHint();
 
     // Painting.
-    std::u16string DisplayTextOf(int line);
+    std::u16string DisplayTextOf(int line, size_t maxCells = std::u16string::npos);
+    int ColumnOfChar(int line, int chr);  // 0-based both
     int CellsOf(char16_t c);
     const QRawFont& RawFontFor(highlight::FontStyles style);
     QFont FontFor(highlight::FontStyles style) const;

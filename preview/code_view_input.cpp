@@ -193,7 +193,9 @@ void TCustomCodeView::PositionAt(QPoint point, int& x, int& y) {
     const int line = std::clamp(topLine_ - 1 + row, 0, std::max(lines_.Count() - 1, 0));
     const int column = std::max(
         0, leftChar_ - 1 + FloorDiv(point.x() - TextStartX() + charWidth_ / 2, charWidth_));
-    const int chr = lines_.Empty() ? column : ColumnToChar(DisplayTextOf(line), column);
+    const int chr =
+        lines_.Empty() ? column
+                       : ColumnToChar(DisplayTextOf(line, static_cast<size_t>(column) + 1), column);
     x = chr + 1;
     y = line + 1;
 }

@@ -29,9 +29,19 @@ int TCustomCodeView::CellsOf(char16_t c) {
     return cells;
 }
 
-std::u16string TCustomCodeView::DisplayTextOf(int line) {
-    return ExpandForDisplay(lines_.Line(line), lines_.TabWidth(),
-                            [this](char16_t c) { return CellsOf(c); });
+std::u16string TCustomCodeView::DisplayTextOf(int line, size_t maxCells) {
+    return ExpandForDisplay(
+        lines_.Line(line), lines_.TabWidth(), [this](char16_t c) { return CellsOf(c); }, maxCells);
+}
+
+int TCustomCodeView::ColumnOfChar(int line, int chr) {
+    // Only the characters before `chr` matter.
+    const std::u16string_view text = lines_.Line(line);
+    const std::u16string_view before =
+        text.substr(0, chr <= 0 ? 0 : std::min(static_cast<size_t>(chr), text.size()));
+    const std::u16string display =
+        ExpandForDisplay(before, lines_.TabWidth(), [this](char16_t c) { return CellsOf(c); });
+    return CharToColumn(display, chr);
 }
 
 const QRawFont& TCustomCodeView::RawFontFor(highlight::FontStyles style) {
@@ -116,7 +126,8 @@ void TCustomCodeView::PaintGutter(QPainter& painter, const QRect& area) {
 void TCustomCodeView::PaintLine(QPainter& painter, int line, const QRect& area, int firstColumn,
                                 int endColumn) {
     const std::u16string_view text = lines_.Line(line);
-    const std::u16string display = DisplayTextOf(line);
+    // Nothing right of the visible columns is painted, so the rest is not laid out.
+    const std::u16string display = DisplayTextOf(line, static_cast<size_t>(endColumn) + 1);
     const bool highlighted = source_ && source_->Enabled();
 
     TokenLook lineLook;
@@ -260,7 +271,7 @@ void TCustomCodeView::PaintCaret(QPainter& painter) {
     const int row = caret_.line - (topLine_ - 1);
     if (row < 0 || row * lineHeight_ >= viewport()->height())
         return;
-    const int column = CharToColumn(DisplayTextOf(caret_.line), caret_.chr) - (leftChar_ - 1);
+    const int column = ColumnOfChar(caret_.line, caret_.chr) - (leftChar_ - 1);
     if (column < 0)
         return;
     const int x = TextStartX() + column * charWidth_;

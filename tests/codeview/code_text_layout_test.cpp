@@ -22,6 +22,9 @@ TEST(CodeTextLayout, WideGlyphsArePrecededByFillers) {
     auto cells = [](char16_t c) { return c == u'\u4E2D' ? 2 : 1; };
     EXPECT_EQ(ExpandForDisplay(u"a\u4E2Db\tc", 8, cells),
               (std::u16string{u'a', F, u'\u4E2D', u'b', F, F, F, u' ', u'c'}));
+    // Laying out stops once enough cells are there.
+    EXPECT_EQ(ExpandForDisplay(u"abcdef", 8, cells, 3), u"abc");
+    EXPECT_EQ(ExpandForDisplay(u"a\tbc", 8, cells, 3).size(), 8u);
     // A filler character in the text itself must not be mistaken for one.
     EXPECT_EQ(ExpandTabs(std::u16string{u'a', F, u'b'}, 8), u"a\uFFFDb");
 }

@@ -288,6 +288,12 @@ TEST_F(CodeViewTest, TabAndColumnsOnScreen) {
     view.PositionAt(QPoint(view.TextStartX() + 4 * view.CharWidth() + 1, 1), x, y);
     EXPECT_EQ(x, 2);
     EXPECT_EQ(y, 1);
+    // Scrolled sideways, the first visible cell is column LeftChar.
+    Load(std::u16string(3000, u'a'));
+    view.SetLeftChar(2000);
+    EXPECT_EQ(view.LeftChar(), 1024 - view.CharsInWindow() + 1);  // the scroll width limits it
+    view.PositionAt(QPoint(view.TextStartX() + 1, 1), x, y);
+    EXPECT_EQ(x, view.LeftChar());
 }
 
 TEST_F(CodeViewTest, PaintsGutterRightEdgeSelectionAndTokenColours) {
