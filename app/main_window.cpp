@@ -57,7 +57,7 @@ QToolButton* MakeFlatButton(QWidget* parent, const char* caption, const char* gl
     button->setText(QString::fromUtf8(caption));
     button->setIcon(QIcon(QString::fromUtf8(glyph)));
     button->setIconSize(QSize(24, 24));
-    button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     button->setAutoRaise(true);
     button->setFont(UiFont(true));
     button->setGeometry(geometry);
