@@ -1,0 +1,202 @@
+// The component's Deflate and Deflate64 decoder against zlib's raw inflate on the same streams.
+#include <benchmark/benchmark.h>
+#include <zlib.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "archive/inflate.h"
+#include "archive/zip_records.h"
+
+namespace {
+
+using kelvara::archive::DeflateVariant;
+using kelvara::archive::Inflater;
+
+std::string ReadWhole(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// About 16 MB of markup-like text with a skewed word distribution.
+std::string LargeText() {
+    static const char* words[] = {
+        "<widget",      "height=\"200\"", "width", "</div>", "function", "return",
+        "var",          "config",         "value", "the",    "a",        "of",
+        "network",      "access",         "{",     "}",      ";",        "\n",
+        "color: #fff;", "lorem",          "ipsum", "dolor",  "sit",      "amet"};
+    std::mt19937 rng(42);
+    std::geometric_distribution<int> pick(0.15);
+    std::string text;
+    while (text.size() < (16u << 20)) {
+        text += words[std::min<int>(pick(rng), 23)];
+        text += ' ';
+    }
+    return text;
+}
+
+// Binary data: the executables and libraries at hand, up to 16 MB.
+std::string LargeBinary() {
+    std::string data;
+    for (const char* path :
+         {"/usr/bin/cmake", "/usr/bin/gdb", "/usr/lib/x86_64-linux-gnu/libQt6Core.so.6",
+          "/usr/lib/x86_64-linux-gnu/libQt6Widgets.so.6", "/usr/bin/git"}) {
+        data += ReadWhole(path);
+        if (data.size() >= (16u << 20))
+            break;
+    }
+    data.resize(std::min<size_t>(data.size(), 16u << 20));
+    return data;
+}
+
+std::string RawDeflate(const std::string& data, int level) {
+    z_stream z{};
+    deflateInit2(&z, level, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
+    std::string out(deflateBound(&z, data.size()), '\0');
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+    z.avail_in = static_cast<uInt>(data.size());
+    z.next_out = reinterpret_cast<Bytef*>(out.data());
+    z.avail_out = static_cast<uInt>(out.size());
+    deflate(&z, Z_FINISH);
+    out.resize(z.total_out);
+    deflateEnd(&z);
+    return out;
+}
+
+struct Stream {
+    std::string compressed;
+    size_t size = 0;
+};
+
+const Stream& TextStream() {
+    static const Stream s = [] {
+        const std::string t = LargeText();
+        return Stream{RawDeflate(t, 6), t.size()};
+    }();
+    return s;
+}
+
+const Stream& BinaryStream() {
+    static const Stream s = [] {
+        const std::string b = LargeBinary();
+        return Stream{RawDeflate(b, 6), b.size()};
+    }();
+    return s;
+}
+
+// The first entry's raw data of a Deflate64 sample archive.
+Stream Deflate64Entry(const std::string& archive) {
+    const std::string zip = ReadWhole(std::string(KELVARA_TEST_DATA) + "/zip/" + archive);
+    const auto* p = reinterpret_cast<const uint8_t*>(zip.data());
+    const kelvara::archive::LocalHeader h = kelvara::archive::ParseLocalHeader(p);
+    const size_t start = 30 + h.nameLength + h.extraLength;
+    return Stream{zip.substr(start, h.compressedSize), h.uncompressedSize};
+}
+
+size_t DecodeOwn(const Stream& s, DeflateVariant variant) {
+    size_t pos = 0;
+    Inflater inflater(variant, [&](uint8_t* buffer, size_t n) {
+        n = std::min(n, s.compressed.size() - pos);
+        std::memcpy(buffer, s.compressed.data() + pos, n);
+        pos += n;
+        return n;
+    });
+    size_t total = 0;
+    long r;
+    while ((r = inflater.Inflate(Inflater::kMaxChunk)) > 0) {
+        benchmark::DoNotOptimize(inflater.Chunk());
+        total += static_cast<size_t>(r);
+    }
+    return total;
+}
+
+// zlib fed and drained the same way: 32 KB of input at a time, 32 KB output chunks.
+size_t DecodeZlib(const Stream& s) {
+    z_stream z{};
+    inflateInit2(&z, -15);
+    std::vector<unsigned char> out(32768);
+    size_t pos = 0, total = 0;
+    int rc = Z_OK;
+    while (rc != Z_STREAM_END) {
+        if (z.avail_in == 0) {
+            const size_t n = std::min<size_t>(32768, s.compressed.size() - pos);
+            if (n == 0)
+                break;
+            z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(s.compressed.data() + pos));
+            z.avail_in = static_cast<uInt>(n);
+            pos += n;
+        }
+        z.next_out = out.data();
+        z.avail_out = static_cast<uInt>(out.size());
+        rc = inflate(&z, Z_NO_FLUSH);
+        if (rc != Z_OK && rc != Z_STREAM_END)
+            break;
+        total += out.size() - z.avail_out;
+        benchmark::DoNotOptimize(out.data());
+    }
+    inflateEnd(&z);
+    return total;
+}
+
+void Report(benchmark::State& state, size_t produced, size_t expected) {
+    if (produced != expected)
+        state.SkipWithError("wrong output size");
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * expected));
+}
+
+void BM_OwnInflateText(benchmark::State& state) {
+    const Stream& s = TextStream();
+    size_t n = 0;
+    for (auto _ : state)
+        n = DecodeOwn(s, DeflateVariant::kDeflate);
+    Report(state, n, s.size);
+}
+
+void BM_ZlibInflateText(benchmark::State& state) {
+    const Stream& s = TextStream();
+    size_t n = 0;
+    for (auto _ : state)
+        n = DecodeZlib(s);
+    Report(state, n, s.size);
+}
+
+void BM_OwnInflateBinary(benchmark::State& state) {
+    const Stream& s = BinaryStream();
+    size_t n = 0;
+    for (auto _ : state)
+        n = DecodeOwn(s, DeflateVariant::kDeflate);
+    Report(state, n, s.size);
+}
+
+void BM_ZlibInflateBinary(benchmark::State& state) {
+    const Stream& s = BinaryStream();
+    size_t n = 0;
+    for (auto _ : state)
+        n = DecodeZlib(s);
+    Report(state, n, s.size);
+}
+
+void BM_OwnInflate64(benchmark::State& state, const char* archive) {
+    const Stream s = Deflate64Entry(archive);
+    size_t n = 0;
+    for (auto _ : state)
+        n = DecodeOwn(s, DeflateVariant::kDeflate64);
+    Report(state, n, s.size);
+}
+
+BENCHMARK(BM_OwnInflateText)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ZlibInflateText)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OwnInflateBinary)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ZlibInflateBinary)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_OwnInflate64, lorem, "lorem-ipsum-deflate64.zip")
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_OwnInflate64, far, "7z_deflate64.zip")->Unit(benchmark::kMicrosecond);
+
+}  // namespace

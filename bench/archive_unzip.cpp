@@ -1,0 +1,135 @@
+// Whole extraction runs on a large archive made by zip: kelvara-cli unzip as a separate
+// process, and the component called directly.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+
+#include "archive/zip_extractor.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kFiles = 3000;
+
+// A shell word in single quotes (the paths here hold no quotes).
+std::string Quoted(const std::string& text) {
+    std::string q(1, '\'');
+    q.append(text);
+    q.push_back('\'');
+    return q;
+}
+
+// prefix followed by the decimal number.
+std::string Numbered(const char* prefix, long n) {
+    std::string s(prefix);
+    s.append(std::to_string(n));
+    return s;
+}
+
+struct LargeArchive {
+    fs::path folder;
+    fs::path archive;
+    uint64_t bytes = 0;
+};
+
+// 3,000 files of 1 to 64 KB (markup-like text and less compressible bytes) in 30 folders,
+// zipped once per benchmark process.
+const LargeArchive& Archive() {
+    static const LargeArchive a = [] {
+        LargeArchive r;
+        r.folder = fs::temp_directory_path() / Numbered("kelvara-bench-unzip-", getpid());
+        fs::create_directories(r.folder / "src");
+        std::mt19937 rng(7);
+        static const char* words[] = {"<div>", "</div>", "function", "var", "config", "value",
+                                      "width", "height", "{",        "}",   ";",      "\n"};
+        for (int i = 0; i < kFiles; ++i) {
+            const fs::path dir = r.folder / "src" / Numbered("d", i % 30);
+            fs::create_directories(dir);
+            const size_t size = 1024 + rng() % (63 * 1024);
+            std::string data;
+            if (i % 4 == 3) {
+                while (data.size() < size)
+                    data += static_cast<char>(rng() % 64);
+            } else {
+                while (data.size() < size)
+                    data += std::string(words[rng() % 12]) + " ";
+            }
+            std::ofstream(dir / Numbered("f", i).append(".txt"), std::ios::binary) << data;
+            r.bytes += data.size();
+        }
+        r.archive = r.folder / "large.zip";
+        std::string cmd = "cd ";
+        cmd.append(Quoted((r.folder / "src").string())).append(" && zip -q -r ");
+        cmd.append(Quoted(r.archive.string())).append(" .");
+        if (std::system(cmd.c_str()) != 0)
+            r.archive.clear();
+        return r;
+    }();
+    return a;
+}
+
+std::string CliPath() {
+    return (fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "kelvara-cli")
+        .string();
+}
+
+void Finish(benchmark::State& state, const LargeArchive& a) {
+    state.counters["files_per_second"] = benchmark::Counter(
+        static_cast<double>(kFiles), benchmark::Counter::kIsIterationInvariantRate);
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * a.bytes));
+}
+
+void BM_CliUnzipLargeArchive(benchmark::State& state) {
+    const LargeArchive& a = Archive();
+    if (a.archive.empty())
+        return state.SkipWithError("zip failed");
+    long run = 0;
+    for (auto _ : state) {
+        // A fresh folder each time: files are replaced, and deleting them in between would
+        // measure the file system's inode reuse.
+        std::string cmd = Quoted(CliPath());
+        cmd.append(" unzip -o ").append(Quoted((a.folder / Numbered("cli", run++)).string()));
+        cmd.append(" ").append(Quoted(a.archive.string())).append(" > /dev/null 2>&1");
+        if (std::system(cmd.c_str()) != 0)
+            state.SkipWithError("unzip failed");
+    }
+    Finish(state, a);
+}
+
+void BM_ComponentExtractLargeArchive(benchmark::State& state) {
+    const LargeArchive& a = Archive();
+    if (a.archive.empty())
+        return state.SkipWithError("zip failed");
+    kelvara::archive::TZipExtractor zip;
+    zip.SetArchiveFile(a.archive.string());
+    zip.FileSpec = {"*.*"};
+    long run = 0;
+    for (auto _ : state) {
+        zip.SetExtractDir((a.folder / Numbered("component", run++)).string());
+        if (zip.Extract() != kFiles)
+            state.SkipWithError("wrong count");
+    }
+    Finish(state, a);
+}
+
+BENCHMARK(BM_CliUnzipLargeArchive)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+BENCHMARK(BM_ComponentExtractLargeArchive)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(5);
+
+// Removes the generated archive and files at exit.
+struct CleanUp {
+    ~CleanUp() {
+        std::error_code ec;
+        fs::remove_all(fs::temp_directory_path() / Numbered("kelvara-bench-unzip-", getpid()), ec);
+    }
+} cleanUp;
+
+}  // namespace
