@@ -138,6 +138,6 @@ void BM_ScanCollection1000(benchmark::State& state) {
     state.counters["packages/s"] = benchmark::Counter(
         static_cast<double>(rows), benchmark::Counter::kIsIterationInvariantRate);
 }
-BENCHMARK(BM_ScanCollection1000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ScanCollection1000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
