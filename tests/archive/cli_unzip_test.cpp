@@ -1,0 +1,82 @@
+// kelvara-cli list and unzip, run as a separate process.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <string>
+
+#include "support/temp_folder.h"
+#include "zip_builder.h"
+
+namespace {
+
+using kelvara::test::ReadFile;
+using kelvara::test::TempFolder;
+using kelvara::test::TestData;
+
+struct CliResult {
+    int exitCode;
+    std::string out;
+    std::string err;
+};
+
+CliResult RunCli(const TempFolder& dir, const std::string& arguments) {
+    const std::string errFile = dir / "stderr.txt";
+    const std::string command =
+        std::string("'") + KELVARA_CLI_PATH + "' " + arguments + " 2>'" + errFile + "'";
+    CliResult r{-1, "", ""};
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe)
+        return r;
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        r.out.append(buffer, n);
+    const int status = pclose(pipe);
+    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.err = ReadFile(errFile);
+    return r;
+}
+
+TEST(CliUnzip, ListsEntriesTabSeparated) {
+    TempFolder dir;
+    const CliResult r = RunCli(dir, "list '" + TestData("zip/info_deflate1.zip") + "'");
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, "8\t111\t145\taf21bc26\tconfig.xml\n8\t10945\t56203\td5ebbf3a\ttext.txt\n");
+}
+
+TEST(CliUnzip, ExtractsWithMasksAndPassword) {
+    TempFolder dir;
+    CliResult r = RunCli(dir, "unzip -o '" + dir.Path() + "/out' -p secret '" +
+                                  TestData("zip/info_encrypted.zip") + "' '*.txt'");
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "extracted 1\n");
+    EXPECT_EQ(ReadFile(dir / "out/text.txt"), ReadFile(TestData("zip/content/text.txt")));
+    EXPECT_FALSE(kelvara::test::FileExists(dir / "out/config.xml"));
+
+    r = RunCli(dir,
+               "unzip -o '" + dir.Path() + "/out2' '" + TestData("zip/info_encrypted.zip") + "'");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, "extracted 0\n");
+    EXPECT_NE(r.err.find("error 25270 Required event not assigned: "), std::string::npos) << r.err;
+}
+
+TEST(CliUnzip, FailedChecksAndUsageErrors) {
+    TempFolder dir;
+    kelvara::test::ZipEntrySpec bad;
+    bad.name = "bad.txt";
+    bad.data = "payload";
+    bad.computeCrc = false;
+    bad.crc = 1;
+    kelvara::test::WriteFile(dir / "bad.zip", kelvara::test::BuildZipOf({bad}));
+    CliResult r = RunCli(dir, "unzip -o '" + dir.Path() + "/out' '" + dir.Path() + "/bad.zip'");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, "crc-fail " + dir.Path() + "/out/bad.txt\nextracted 1\n");
+
+    EXPECT_EQ(RunCli(dir, "unzip").exitCode, 2);
+    EXPECT_EQ(RunCli(dir, "unzip -x a.zip").exitCode, 2);
+    EXPECT_EQ(RunCli(dir, "list").exitCode, 2);
+    EXPECT_EQ(RunCli(dir, "list '" + dir.Path() + "/missing.zip'").exitCode, 1);
+}
+
+}  // namespace
