@@ -86,7 +86,9 @@ OutputTarget FormOutputTarget(const std::string& nameIn, const std::string& extr
     } else {
         t.fileName = EntryFileName(name);
     }
-    t.unsafe = HasParentComponent(t.folder) || t.fileName == "..";
+    // A NUL byte would cut the path short where the system reads it.
+    t.unsafe = HasParentComponent(t.folder) || t.fileName == ".." ||
+               nameIn.find('\0') != std::string::npos;
     return t;
 }
 
