@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <sstream>
 
+#include <sys/wait.h>
+
 #include "png_test_files.h"
 #include "preview/png_draw.h"
 #include "preview/png_errors.h"
@@ -90,6 +92,22 @@ TEST_P(PngSuiteTest, CommandLineWritesTheSamePicture) {
     ASSERT_EQ(std::system(command.c_str()), 0);
     ExpectSamePicture(ReadPpm(ReadFile(ppm)),
                       test::ReferenceOverWhite(ReadFile(TestData("pngsuite/" + GetParam()))));
+}
+
+TEST(PngCommandLineTest, FailuresPrintTheErrorTextAndUsageErrorsExitWithTwo) {
+    test::TempFolder folder;
+    test::WriteFile(folder / "bad.png", "GIF89a and more");
+    const std::string cli = KELVARA_CLI_PATH;
+    const std::string command = cli + " png '" + folder / "bad.png" + "' '" + folder / "out.ppm" +
+                                "' 2>'" + folder / "err.txt" + "'";
+    const int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_NE(ReadFile(folder / "err.txt").find(EPNGInvalidFileHeader().what()), std::string::npos);
+
+    const int usage = std::system((cli + " png only-one-argument 2>/dev/null").c_str());
+    ASSERT_TRUE(WIFEXITED(usage));
+    EXPECT_EQ(WEXITSTATUS(usage), 2);
 }
 
 INSTANTIATE_TEST_SUITE_P(Suite, PngSuiteTest, testing::ValuesIn(SuiteFiles()),
