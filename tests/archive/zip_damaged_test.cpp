@@ -184,3 +184,24 @@ TEST_F(Damaged, TruncatedArchivesEndQuietly) {
 }
 
 }  // namespace
+
+namespace {
+
+// Scrambled headers and volume sets are not taken as ZIP archives.
+TEST_F(Damaged, ScrambledArchivesAndVolumeSetsAreRefused) {
+    std::string scrambled = kelvara::test::BuildZipOf({Stored("a.txt")});
+    for (size_t at = scrambled.find("PK"); at != std::string::npos;
+         at = scrambled.find("PK", at + 1)) {
+        scrambled[at + 1] = 'L';
+    }
+    EXPECT_EQ(Extract(scrambled), 0);
+    EXPECT_NE(zip_.ArcType(), atZip);
+
+    std::string volume = kelvara::test::BuildZipOf({Stored("a.txt")});
+    volume[volume.size() - 22 + 4] = 1;  // end record: this is disk 1
+    EXPECT_EQ(Extract(volume), 0);
+    EXPECT_EQ(zip_.ArcType(), atZipMV);
+    EXPECT_FALSE(FileExists(Out("a.txt")));
+}
+
+}  // namespace
