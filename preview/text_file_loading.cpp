@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 
 #include "platform/code_pages.h"
@@ -81,6 +82,19 @@ bool DecodeUtf8(std::string_view bytes, bool strict, std::u16string& out) {
     const auto* end = p + bytes.size();
     char16_t* dst = out.data();
     while (p < end) {
+        // Runs of ASCII, eight bytes at a time.
+        while (end - p >= 8) {
+            std::uint64_t block;
+            std::memcpy(&block, p, 8);
+            if (block & 0x8080808080808080ull)
+                break;
+            for (int k = 0; k < 8; ++k)
+                dst[k] = p[k];
+            p += 8;
+            dst += 8;
+        }
+        if (p == end)
+            break;
         if (*p < 0x80) {
             *dst++ = *p++;
             continue;

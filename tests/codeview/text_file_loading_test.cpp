@@ -35,6 +35,11 @@ TEST(TextFileLoading, WithoutMarkInvalidUtf8ReadsAsWindows1251) {
     EXPECT_EQ(cp1251.encoding, TextEncoding::EightBit);
     EXPECT_EQ(cp1251.lines, Lines{u"\u041F\u0440\u0438\u0432\u0435\u0442"});
 
+    // Long ASCII runs around multi-byte and invalid bytes.
+    EXPECT_EQ(DecodeText("abcdefghij\xD0\x96klmnopqrstu").lines,
+              Lines{u"abcdefghij\u0416klmnopqrstu"});
+    EXPECT_EQ(DecodeText("abcdefghijklmnop\xCF").lines, Lines{u"abcdefghijklmnop\u041F"});
+
     // Overlong and surrogate forms are not UTF-8 either.
     EXPECT_EQ(DecodeText("\xC0\xAF").lines, Lines{u"\u0410\u0407"});
     EXPECT_EQ(DecodeText("\xED\xA0\x80").lines[0].size(), 3u);
