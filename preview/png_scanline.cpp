@@ -35,14 +35,23 @@ void UnfilterLeft(uint8_t type, uint8_t* line, const uint8_t* previous, size_t b
                 line[i] = uint8_t(line[i] + ((line[i - D] + previous[i]) >> 1));
             }
             break;
-        case 4:
+        case 4: {
             for (size_t i = 0; i < d; ++i) {
                 line[i] = uint8_t(line[i] + previous[i]);
             }
-            for (size_t i = d; i < bytes; ++i) {
+            // Whole pixels first: the D bytes of one pixel are independent of each other.
+            size_t i = d;
+            for (; i + D <= bytes; i += D) {
+                for (size_t c = 0; c < D; ++c) {
+                    line[i + c] = uint8_t(
+                        line[i + c] + Paeth(line[i + c - D], previous[i + c], previous[i + c - D]));
+                }
+            }
+            for (; i < bytes; ++i) {
                 line[i] = uint8_t(line[i] + Paeth(line[i - D], previous[i], previous[i - D]));
             }
             break;
+        }
         default:
             break;
     }
