@@ -317,6 +317,17 @@ TEST(PngLoadTest, LoadFromFileAndErrorHierarchy) {
     EXPECT_EQ(graphic.Width(), 4u);
     EXPECT_THROW(graphic.LoadFromFile(folder / "missing.png"), std::runtime_error);
 
+    const TPngGraphic& other = graphic;
+    TChunk plain(graphic, "abCd");
+    EXPECT_THROW(plain.Assign(*other.Chunks()[0]), EPngError);
+    EXPECT_THROW(TPngGraphic().Header(), EPNGHeaderNotPresent);
+
+    // Zero sizes are not refused: nothing to decode, nothing to draw.
+    Load(graphic, GreyFile(0, 3));
+    EXPECT_EQ(graphic.Width(), 0u);
+    EXPECT_FALSE(graphic.Empty());
+    EXPECT_TRUE(RenderPngOverWhite(graphic).isNull());
+
     const EPNGIHDRNotFirst notFirst;
     const std::exception& general = notFirst;
     EXPECT_STREQ(general.what(),
