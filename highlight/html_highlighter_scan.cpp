@@ -10,22 +10,8 @@ using K = HtmlTokenKind;
 using S = HtmlRangeState;
 
 void THtmlHighlighter::Advance() {
-    // Some steps only switch the state (a tag name of no characters, an entity found ahead);
-    // the token is then the one the next step finds. Should a step ever leave both position
-    // and state alone, one character is taken as text so that the line always finishes.
-    for (;;) {
-        tokenPos_ = run_;
-        const S before = range_;
-        ScanToken();
-        if (run_ != tokenPos_ || run_ > lineLength_) {
-            break;
-        }
-        if (range_ == before) {
-            kind_ = K::Text;
-            ++run_;
-            break;
-        }
-    }
+    ScanUntilConsumed(tokenPos_, run_, lineLength_, range_, kind_, K::Text,
+                      [this] { ScanToken(); });
     TCustomHighlighter::Advance();
 }
 

@@ -10,23 +10,8 @@ using K = XmlTokenKind;
 using S = XmlRangeState;
 
 void TXmlHighlighter::Advance() {
-    // A step that only switches the state consumes nothing; the token is then the one the
-    // next step finds. Every chain of such switches ends in a step that consumes, but should a
-    // step ever leave both position and state alone, one character is taken as text so that
-    // the line always finishes.
-    for (;;) {
-        tokenPos_ = run_;
-        const S before = range_;
-        ScanToken();
-        if (run_ != tokenPos_ || run_ > lineLength_) {
-            break;
-        }
-        if (range_ == before) {
-            kind_ = K::Text;
-            ++run_;
-            break;
-        }
-    }
+    ScanUntilConsumed(tokenPos_, run_, lineLength_, range_, kind_, K::Text,
+                      [this] { ScanToken(); });
     TCustomHighlighter::Advance();
 }
 

@@ -52,4 +52,24 @@ inline constexpr bool IsHexDigit(char16_t c) {
     return IsDecimalDigit(c) || (c >= u'A' && c <= u'F') || (c >= u'a' && c <= u'f');
 }
 
+// One token of a markup scanner: a step that only switches the state consumes nothing, so it
+// is run again and the token is the one the next step finds. Should a step ever leave both
+// position and state alone, one character is taken as `textKind`, so every line finishes.
+template <class State, class Kind, class Step>
+void ScanUntilConsumed(int& tokenPos, int& run, int lineLength, const State& range, Kind& kind,
+                       Kind textKind, Step&& step) {
+    for (;;) {
+        tokenPos = run;
+        const State before = range;
+        step();
+        if (run != tokenPos || run > lineLength)
+            return;
+        if (range == before) {
+            kind = textKind;
+            ++run;
+            return;
+        }
+    }
+}
+
 }  // namespace kelvara::highlight
