@@ -100,7 +100,11 @@ TCssHighlighter::TCssHighlighter() {
 
     FillKeywordTable();
     ClearRangeState();
-    SetDefaultFilter(kLanguageFilter);
+    SetDefaultAttribute(kRoleComment, commentAttri_);
+    SetDefaultAttribute(kRoleKeyword, keyAttri_);
+    SetDefaultAttribute(kRoleString, stringAttri_);
+    SetDefaultAttribute(kRoleWhitespace, spaceAttri_);
+    SetLanguageFilter(kLanguageFilter);
 }
 
 TCssHighlighter::~TCssHighlighter() = default;
@@ -112,25 +116,6 @@ void TCssHighlighter::FillKeywordTable() {
         [this](std::u16string_view keyword, int kind) {
             keywords_.Put(HashCssWord(keyword).hash, std::u16string(keyword), kind);
         });
-}
-
-THighlighterAttributes* TCssHighlighter::DefaultAttributeFor(int role) const {
-    switch (role) {
-        case kRoleComment:
-            return commentAttri_;
-        case kRoleKeyword:
-            return keyAttri_;
-        case kRoleString:
-            return stringAttri_;
-        case kRoleWhitespace:
-            return spaceAttri_;
-        default:
-            return nullptr;
-    }
-}
-
-bool TCssHighlighter::IsDefaultFilterStored() const {
-    return DefaultFilter() != kLanguageFilter;
 }
 
 std::u16string TCssHighlighter::DemoText() const {

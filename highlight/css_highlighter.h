@@ -31,8 +31,6 @@ class TCssHighlighter final : public TCustomHighlighter {
     THighlighterAttributes* ValueAttri() const { return valueAttri_; }
     THighlighterAttributes* UndefPropertyAttri() const { return undefPropertyAttri_; }
 
-    THighlighterAttributes* DefaultAttributeFor(int role) const override;
-    bool IsDefaultFilterStored() const override;
     std::u16string DemoText() const override;
     std::u16string DisplayLanguageName() const override { return u"Cascading Style Sheet"; }
     std::string InternalLanguageName() const override { return "CascadingStyleSheet"; }

@@ -249,4 +249,8 @@ bool TCustomHighlighter::AtLineBreak(int position) const {
     return c == u'\n' || c == u'\r';
 }
 
+THighlighterAttributes* TCustomHighlighter::DefaultAttributeFor(int role) const {
+    return role >= 0 && role <= kRoleSymbol ? defaultAttributes_[role] : nullptr;
+}
+
 }  // namespace kelvara::highlight

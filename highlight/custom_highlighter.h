@@ -35,7 +35,8 @@
 //    [tokenPos_, run_). The last token of every line is the terminating zero, after which
 //    run_ == lineLength_ + 1 and LineFinished() is true. Every Advance must move run_ by at
 //    least one character (or loop internally until it does).
-//  * Override TokenKindCode(), TokenAttribute(), DefaultAttributeFor(), CurrentRangeState(),
+//  * Register the role attributes with SetDefaultAttribute() and the file filter with
+//    SetLanguageFilter(). Override TokenKindCode(), TokenAttribute(), CurrentRangeState(),
 //    RestoreRangeState(), ClearRangeState() and the language names.
 //  * For keyword look-ups, MeasureWord() walks the word at run_ (recording WordStart() and
 //    WordLength()) and TokenEquals()/MeasuredWordEquals() compare it with a keyword. See
@@ -87,7 +88,8 @@ class TCustomHighlighter {
     // nullptr for an index outside 0..AttributeCount()-1.
     virtual THighlighterAttributes* AttributeAt(int index) const;
     // One of AttributeRole; nullptr when the highlighter has none for it.
-    virtual THighlighterAttributes* DefaultAttributeFor(int role) const = 0;
+    // The attribute registered for a role with SetDefaultAttribute, or nullptr.
+    virtual THighlighterAttributes* DefaultAttributeFor(int role) const;
     // The attribute of that exact name, or nullptr.
     THighlighterAttributes* FindAttribute(std::string_view name) const;
 
@@ -96,7 +98,10 @@ class TCustomHighlighter {
     virtual void SetDefaultFilter(std::string filter) { defaultFilter_ = std::move(filter); }
     // Whether saved settings need to hold the filter (derived classes: only when it differs
     // from the language's own).
-    virtual bool IsDefaultFilterStored() const { return true; }
+    // Stored when it differs from the language's own filter (always, without one).
+    virtual bool IsDefaultFilterStored() const {
+        return !hasLanguageFilter_ || defaultFilter_ != languageFilter_;
+    }
     virtual std::u16string DemoText() const { return {}; }
     virtual void SetDemoText(const std::u16string&) {}
     virtual unsigned CapabilitySet() const { return 1u << 1; }
@@ -208,6 +213,17 @@ class TCustomHighlighter {
     virtual bool AcceptsDemoTextFrom(const TCustomHighlighter& source) const;
 
     void SetCaseSensitive(bool caseSensitive) { caseSensitive_ = caseSensitive; }
+    // The language's own file filter: it becomes the default filter, which is then stored only
+    // when changed.
+    void SetLanguageFilter(std::string filter) {
+        languageFilter_ = filter;
+        hasLanguageFilter_ = true;
+        defaultFilter_ = std::move(filter);
+    }
+    // The attribute DefaultAttributeFor answers for a role.
+    void SetDefaultAttribute(AttributeRole role, THighlighterAttributes* attribute) {
+        defaultAttributes_[role] = attribute;
+    }
 
     // Stores the line (lower-cased copy when case-insensitive), resets the positions and stores
     // the line number. Does not scan.
@@ -250,6 +266,9 @@ class TCustomHighlighter {
     std::vector<std::unique_ptr<THighlighterAttributes>> attributes_;  // sorted by Name
     TNotifyEventChain listeners_;
     std::string defaultFilter_;
+    std::string languageFilter_;
+    bool hasLanguageFilter_ = false;
+    THighlighterAttributes* defaultAttributes_[kRoleSymbol + 1] = {};
     bool enabled_ = true;
     bool caseSensitive_ = true;
     bool loading_ = false;

@@ -40,29 +40,13 @@ THtmlHighlighter::THtmlHighlighter()
     }
 
     range_ = HtmlRangeState::Text;
-    SetDefaultFilter(kLanguageFilter);
+    SetDefaultAttribute(kRoleComment, commentAttri_);
+    SetDefaultAttribute(kRoleIdentifier, identifierAttri_);
+    SetDefaultAttribute(kRoleKeyword, keyAttri_);
+    SetDefaultAttribute(kRoleWhitespace, spaceAttri_);
+    SetDefaultAttribute(kRoleSymbol, symbolAttri_);
+    SetLanguageFilter(kLanguageFilter);
     entityCode_ = -1;
-}
-
-THighlighterAttributes* THtmlHighlighter::DefaultAttributeFor(int role) const {
-    switch (role) {
-        case kRoleComment:
-            return commentAttri_;
-        case kRoleIdentifier:
-            return identifierAttri_;
-        case kRoleKeyword:
-            return keyAttri_;
-        case kRoleWhitespace:
-            return spaceAttri_;
-        case kRoleSymbol:
-            return symbolAttri_;
-        default:
-            return nullptr;
-    }
-}
-
-bool THtmlHighlighter::IsDefaultFilterStored() const {
-    return DefaultFilter() != kLanguageFilter;
 }
 
 std::u16string THtmlHighlighter::DemoText() const {

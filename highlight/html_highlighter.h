@@ -28,8 +28,6 @@ class THtmlHighlighter : public TCustomHighlighter {
     THighlighterAttributes* UndefKeyAttri() const { return undefKeyAttri_; }
     THighlighterAttributes* ValueAttri() const { return valueAttri_; }
 
-    THighlighterAttributes* DefaultAttributeFor(int role) const override;
-    bool IsDefaultFilterStored() const override;
     std::u16string DemoText() const override;
     std::u16string DisplayLanguageName() const override { return u"HTML"; }
     std::string InternalLanguageName() const override { return "HTML"; }

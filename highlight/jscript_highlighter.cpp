@@ -55,34 +55,17 @@ TJScriptHighlighter::TJScriptHighlighter()
             keywords_.Place(bucket, keyword.text, static_cast<int>(keyword.kind));
         }
     }
-    SetDefaultFilter(kLanguageFilter);
+    SetDefaultAttribute(kRoleComment, commentAttri_);
+    SetDefaultAttribute(kRoleIdentifier, identifierAttri_);
+    SetDefaultAttribute(kRoleKeyword, keyAttri_);
+    SetDefaultAttribute(kRoleString, stringAttri_);
+    SetDefaultAttribute(kRoleWhitespace, spaceAttri_);
+    SetDefaultAttribute(kRoleSymbol, symbolAttri_);
+    SetLanguageFilter(kLanguageFilter);
     ClearRangeState();
 }
 
 TJScriptHighlighter::~TJScriptHighlighter() = default;
-
-THighlighterAttributes* TJScriptHighlighter::DefaultAttributeFor(int role) const {
-    switch (role) {
-        case kRoleComment:
-            return commentAttri_;
-        case kRoleIdentifier:
-            return identifierAttri_;
-        case kRoleKeyword:
-            return keyAttri_;
-        case kRoleString:
-            return stringAttri_;
-        case kRoleWhitespace:
-            return spaceAttri_;
-        case kRoleSymbol:
-            return symbolAttri_;
-        default:
-            return nullptr;
-    }
-}
-
-bool TJScriptHighlighter::IsDefaultFilterStored() const {
-    return DefaultFilter() != kLanguageFilter;
-}
 
 std::u16string TJScriptHighlighter::DemoText() const {
     return u"// Syntax highlighting\n"

@@ -29,8 +29,6 @@ class TJScriptHighlighter final : public TCustomHighlighter {
     THighlighterAttributes* StringAttri() const { return stringAttri_; }
     THighlighterAttributes* SymbolAttri() const { return symbolAttri_; }
 
-    THighlighterAttributes* DefaultAttributeFor(int role) const override;
-    bool IsDefaultFilterStored() const override;
     std::u16string DemoText() const override;
     std::u16string DisplayLanguageName() const override { return u"JavaScript"; }
     std::string InternalLanguageName() const override { return "JavaScript"; }

@@ -88,28 +88,12 @@ TXmlHighlighter::TXmlHighlighter() {
     bind(K::DocType, docTypeAttri_);
 
     range_ = XmlRangeState::Text;
-    SetDefaultFilter(kLanguageFilter);
-}
-
-THighlighterAttributes* TXmlHighlighter::DefaultAttributeFor(int role) const {
-    switch (role) {
-        case kRoleComment:
-            return commentAttri_;
-        case kRoleIdentifier:
-            return attributeAttri_;
-        case kRoleKeyword:
-            return elementAttri_;
-        case kRoleWhitespace:
-            return spaceAttri_;
-        case kRoleSymbol:
-            return symbolAttri_;
-        default:
-            return nullptr;
-    }
-}
-
-bool TXmlHighlighter::IsDefaultFilterStored() const {
-    return DefaultFilter() != kLanguageFilter;
+    SetDefaultAttribute(kRoleComment, commentAttri_);
+    SetDefaultAttribute(kRoleIdentifier, attributeAttri_);
+    SetDefaultAttribute(kRoleKeyword, elementAttri_);
+    SetDefaultAttribute(kRoleWhitespace, spaceAttri_);
+    SetDefaultAttribute(kRoleSymbol, symbolAttri_);
+    SetLanguageFilter(kLanguageFilter);
 }
 
 std::u16string TXmlHighlighter::DemoText() const {

@@ -38,8 +38,6 @@ class TXmlHighlighter : public TCustomHighlighter {
     void SetWantBracesParsed(bool value) { wantBracesParsed_ = value; }
     bool IsWantBracesParsedStored() const { return !wantBracesParsed_; }
 
-    THighlighterAttributes* DefaultAttributeFor(int role) const override;
-    bool IsDefaultFilterStored() const override;
     std::u16string DemoText() const override;
     std::u16string DisplayLanguageName() const override { return u"XML"; }
     std::string InternalLanguageName() const override { return "XML"; }
