@@ -96,8 +96,9 @@ QApplication& App() {
     static char name[] = "bench_codeview";
     static char* argv[] = {name, nullptr};
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    static QApplication app(argc, argv);
-    return app;
+    // Never destroyed: a static application torn down at exit runs after Qt's own statics.
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
 }
 
 void ReportLoad(benchmark::State& state, const TCodeLineList& lines, long long heapBefore) {
