@@ -78,7 +78,6 @@ void TForm1::ResetDetails() {
         label->adjustSize();
     }
     Label11->setPalette(Label10->palette());
-    Label11->setStyleSheet(QString());
 }
 
 void TForm1::ShowDetails(const std::string& caption) {
@@ -86,8 +85,8 @@ void TForm1::ShowDetails(const std::string& caption) {
     // icon or values beside this row.
     ResetDetails();
     const std::string scratch = platform::ScratchFolder();
-    collection::ExtractFromPackage(platform::CollectionFolder() + caption, {"*.png", "*.xml"},
-                                   scratch, {"icon.png", "config.xml"}, [this] { Pump(); });
+    collection::ExtractDetailFiles(platform::CollectionFolder() + caption, scratch,
+                                   [this] { Pump(); });
 
     const std::string iconPath = scratch + "/icon.png";
     if (platform::PathExists(iconPath)) {
@@ -110,8 +109,7 @@ void TForm1::ShowDetails(const std::string& caption) {
     show(Label5, fields.width);
     show(Label7, fields.version);
     show(Label9, fields.id);
-    // Exactly "true" allows network access; anything else, an absent value included, denies it.
-    const bool allowed = fields.network.has_value() && *fields.network == "true";
+    const bool allowed = collection::NetworkAllowed(fields);
     QPalette palette = Label11->palette();
     palette.setColor(QPalette::WindowText, allowed ? QColor(255, 0, 0) : QColor(0, 128, 0));
     Label11->setPalette(palette);

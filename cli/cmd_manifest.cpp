@@ -19,8 +19,7 @@ int CmdManifest(const Args& args, std::ostream& out, std::ostream& err) {
         }
         // The same extraction as a selection in the main window.
         const std::string scratch = platform::ScratchFolder();
-        collection::ExtractFromPackage(args[0], {"*.png", "*.xml"}, scratch,
-                                       {"icon.png", "config.xml"}, {});
+        collection::ExtractDetailFiles(args[0], scratch, {});
         const std::string path = scratch + "/config.xml";
         if (!platform::IsRegularFile(path)) {
             err << "The package holds no config.xml\n";
@@ -28,7 +27,7 @@ int CmdManifest(const Args& args, std::ostream& out, std::ostream& err) {
         }
         collection::Manifest manifest = collection::Manifest::Load(path);
         collection::ManifestFields fields = manifest.Fields();
-        const bool allowed = fields.network.has_value() && *fields.network == "true";
+        const bool allowed = collection::NetworkAllowed(fields);
         out << "description: " << collection::StripLineFeeds(manifest.Description()) << "\n"
             << "height: " << fields.height.value_or("") << "\n"
             << "width: " << fields.width.value_or("") << "\n"

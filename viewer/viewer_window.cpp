@@ -211,31 +211,30 @@ void TForm2::FolderTree1Click() {
 void TForm2::Preview(const std::string& path) {
     CodeView1->ResetContents();
     CodeView1->Lines().LoadFromFile(path);
-    switch (PreviewKindOf(path)) {
-        case PreviewKind::Picture:
-            CodeView1->hide();
-            ShowPicture(path);
-            break;
-        case PreviewKind::Xml:
-            CodeView1->show();
-            CodeView1->SetHighlighter(XmlHighlighter1.get());
-            break;
-        case PreviewKind::Css:
-            CodeView1->show();
-            CodeView1->SetHighlighter(CssHighlighter1.get());
-            break;
-        case PreviewKind::JavaScript:
-            CodeView1->show();
-            CodeView1->SetHighlighter(JScriptHighlighter1.get());
-            break;
-        case PreviewKind::Html:
-            CodeView1->show();
-            CodeView1->SetHighlighter(HtmlHighlighter1.get());
-            break;
-        case PreviewKind::None:
-            break;
+    const PreviewKind kind = PreviewKindOf(path);
+    if (kind == PreviewKind::Picture) {
+        CodeView1->hide();
+        ShowPicture(path);
+    } else if (highlight::TCustomHighlighter* highlighter = HighlighterFor(kind)) {
+        CodeView1->show();
+        CodeView1->SetHighlighter(highlighter);
     }
     CodeView1->viewport()->update();
+}
+
+highlight::TCustomHighlighter* TForm2::HighlighterFor(PreviewKind kind) const {
+    switch (kind) {
+        case PreviewKind::Xml:
+            return XmlHighlighter1.get();
+        case PreviewKind::Css:
+            return CssHighlighter1.get();
+        case PreviewKind::JavaScript:
+            return JScriptHighlighter1.get();
+        case PreviewKind::Html:
+            return HtmlHighlighter1.get();
+        default:
+            return nullptr;  // a picture, or no preview: the lines alone change
+    }
 }
 
 void TForm2::ShowPicture(const std::string& path) {

@@ -8,11 +8,13 @@
 #include <string>
 
 #include "preview/png_draw_picture.h"
+#include "viewer/preview_kind.h"
 
 class QGroupBox;
 class QLabel;
 
 namespace kelvara::highlight {
+class TCustomHighlighter;
 class TCssHighlighter;
 class THtmlHighlighter;
 class TJScriptHighlighter;
@@ -68,6 +70,8 @@ class TForm2 : public QWidget {
     void FormShow();
     void Preview(const std::string& path);
     void ShowPicture(const std::string& path);
+    // The highlighter of a text preview, or nullptr.
+    highlight::TCustomHighlighter* HighlighterFor(PreviewKind kind) const;
 
     std::string viewerFolder_;
     preview::TPicture picture_;

@@ -43,6 +43,12 @@ class Manifest {
     std::unique_ptr<Document> document_;
 };
 
+// Network access is allowed only by exactly "true"; anything else, an absent value included,
+// denies it.
+inline bool NetworkAllowed(const ManifestFields& fields) {
+    return fields.network.has_value() && *fields.network == "true";
+}
+
 // The text with every line feed (code 10) removed; carriage returns stay.
 std::string StripLineFeeds(std::string text);
 

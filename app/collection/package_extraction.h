@@ -14,4 +14,11 @@ void ExtractFromPackage(const std::string& packagePath, const std::vector<std::s
                         const std::string& folder, const std::vector<std::string>& stale,
                         const std::function<void()>& pump);
 
+// What a row selection takes out of a package: every PNG and XML entry, with the icon and
+// the manifest of an earlier package removed first.
+inline void ExtractDetailFiles(const std::string& packagePath, const std::string& folder,
+                               const std::function<void()>& pump) {
+    ExtractFromPackage(packagePath, {"*.png", "*.xml"}, folder, {"icon.png", "config.xml"}, pump);
+}
+
 }  // namespace kelvara::collection
