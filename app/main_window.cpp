@@ -195,9 +195,9 @@ void TForm1::ScanCollection(const std::string& folder) {
         AddRow(row, folder);
     ListView1->setUpdatesEnabled(true);
     // One unreadable manifest does not hide the rest of the collection: its row has an empty
-    // name and the first error is shown once after the scan.
+    // name and the first error is shown once after the scan, headed by the package's name.
     if (!result.firstError.empty())
-        dialogs_->ShowError(this, Text(result.firstError));
+        dialogs_->ShowError(this, Text(collection::ScanErrorText(result)));
 }
 
 void TForm1::AddRow(const collection::WidgetRow& row, const std::string& folder) {

@@ -49,6 +49,19 @@ TEST(Cli, ScanPrintsOneTabSeparatedLinePerRow) {
     EXPECT_EQ(second.rfind("b.wgt\tBee\t", 0), 0u) << second;
 }
 
+TEST(Cli, ScanNamesThePackageOfTheFirstManifestErrorAndListsEveryRow) {
+    TempFolder dir;
+    WriteZip(dir / "a.wgt", {{"config.xml", "<w><description>Ant</description></w>"}});
+    WriteZip(dir / "b.wgt", {{"config.xml", "<w"}});
+    WriteZip(dir / "c.wgt", {{"config.xml", "<w><description>x</w>"}});
+    Result r = RunCli({"scan", dir.Path()});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 3) << r.out;
+    EXPECT_EQ(r.err.rfind("b.wgt:\n", 0), 0u) << r.err;
+    EXPECT_NE(r.err.find("Line: 1"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("c.wgt"), std::string::npos) << r.err;
+}
+
 TEST(Cli, ManifestPrintsTheSixValues) {
     TempFolder dir;
     WriteZip(dir / "c.wgt", {{"config.xml",
