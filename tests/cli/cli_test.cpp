@@ -90,6 +90,25 @@ TEST(Cli, PackageBuildsTheFolderAndReportsCopyErrors) {
     EXPECT_EQ(ReadFile(dir / "out/clock.wgt"), "clock");
 }
 
+TEST(Cli, PackageRefusesANameWithAPathAndWritesNothing) {
+    TempFolder dir;
+    std::filesystem::create_directories(dir / "collection");
+    std::filesystem::create_directories(dir / "out");
+    std::filesystem::create_directories(dir / "C");
+    WriteFile(dir / "collection/clock.wgt", "clock");
+    WriteFile(dir / "C/w1.wgt", "w1");
+    for (const char* name : {"../C/w1.wgt", "..", ""}) {
+        Result r = RunCli({"package", dir / "collection", dir / "out", "clock.wgt", name});
+        EXPECT_EQ(r.code, 1) << name;
+        EXPECT_NE(r.err.find("Invalid package name \"" + std::string(name) + "\""),
+                  std::string::npos)
+            << r.err;
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(dir / "out"));
+    EXPECT_FALSE(FileExists(dir / "w1.wgt"));
+    EXPECT_EQ(ReadFile(dir / "C/w1.wgt"), "w1");
+}
+
 }  // namespace
 }  // namespace kelvara::test
 
