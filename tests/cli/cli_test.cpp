@@ -77,6 +77,27 @@ TEST(Cli, ManifestPrintsTheSixValues) {
     EXPECT_NE(broken.err.find("Line: 1"), std::string::npos);
 }
 
+TEST(Cli, ManifestOfAPackageWithoutARootManifestShowsWhatThePanelShows) {
+    TempFolder dir;
+    WriteZip(dir / "full.wgt", {{"config.xml",
+                                 "<w height=\"2\"><description>Full</description>"
+                                 "<access network=\"true\"/></w>"}});
+    WriteZip(dir / "nested.wgt",
+             {{"sub/config.xml", "<w height=\"9\"><description>Nested</description></w>"}});
+    WriteFile(dir / "junk.wgt", "not a zip");
+    const std::string unknown =
+        "description: \nheight: Неизвестно\nwidth: Неизвестно\nversion: Неизвестно\n"
+        "id: Неизвестно\nnetwork: Неизвестно\n";
+    ASSERT_EQ(RunCli({"manifest", dir / "full.wgt"}).code, 0);
+    // The manifest left in the scratch folder by the first package must not show through.
+    for (const char* name : {"nested.wgt", "junk.wgt"}) {
+        Result r = RunCli({"manifest", dir / name});
+        EXPECT_EQ(r.code, 0) << name << ": " << r.err;
+        EXPECT_EQ(r.out, unknown) << name;
+        EXPECT_EQ(r.err, "") << name;
+    }
+}
+
 TEST(Cli, PackageBuildsTheFolderAndReportsCopyErrors) {
     TempFolder dir;
     std::filesystem::create_directories(dir / "collection");
