@@ -176,9 +176,15 @@ void TForm1::BuildLayout() {
 
 void TForm1::FormCreate() {
     RunCommand([this] {
-        std::string folder = platform::CollectionFolder();
-        if (!platform::IsDirectory(folder))
-            platform::CreateFolder(platform::CollectionFolder());
+        // A fresh account may have no documents folder yet: the whole path is created. A
+        // failure is said once; the scan then finds nothing.
+        const std::string folder = platform::CollectionFolder();
+        if (!platform::IsDirectory(folder)) {
+            const std::string reason = platform::CreateFolderPath(folder);
+            if (!reason.empty())
+                dialogs_->ShowError(this,
+                                    Text("Cannot create folder \"" + folder + "\". " + reason));
+        }
         ScanCollection(platform::CollectionFolder());
         ShowCounts();
         sort_ = collection::SortState{};
