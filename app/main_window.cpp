@@ -176,9 +176,15 @@ void TForm1::BuildLayout() {
 
 void TForm1::FormCreate() {
     RunCommand([this] {
-        std::string folder = platform::CollectionFolder();
-        if (!platform::IsDirectory(folder))
-            platform::CreateFolder(platform::CollectionFolder());
+        // A fresh account may have no documents folder yet: the whole path is created. A
+        // failure is said once; the scan then finds nothing.
+        const std::string folder = platform::CollectionFolder();
+        if (!platform::IsDirectory(folder)) {
+            const std::string reason = platform::CreateFolderPath(folder);
+            if (!reason.empty())
+                dialogs_->ShowError(this,
+                                    Text("Cannot create folder \"" + folder + "\". " + reason));
+        }
         ScanCollection(platform::CollectionFolder());
         ShowCounts();
         sort_ = collection::SortState{};
@@ -195,9 +201,9 @@ void TForm1::ScanCollection(const std::string& folder) {
         AddRow(row, folder);
     ListView1->setUpdatesEnabled(true);
     // One unreadable manifest does not hide the rest of the collection: its row has an empty
-    // name and the first error is shown once after the scan.
+    // name and the first error is shown once after the scan, headed by the package's name.
     if (!result.firstError.empty())
-        dialogs_->ShowError(this, Text(result.firstError));
+        dialogs_->ShowError(this, Text(collection::ScanErrorText(result)));
 }
 
 void TForm1::AddRow(const collection::WidgetRow& row, const std::string& folder) {

@@ -21,20 +21,29 @@ int CmdManifest(const Args& args, std::ostream& out, std::ostream& err) {
         const std::string scratch = platform::ScratchFolder();
         collection::ExtractDetailFiles(args[0], scratch, {});
         const std::string path = scratch + "/config.xml";
-        if (!platform::IsRegularFile(path)) {
-            err << "The package holds no config.xml\n";
-            return 1;
+        // Without a root manifest the window's panel keeps its start values: no name and
+        // "Неизвестно" for the four values and the verdict. The same is shown here.
+        std::string description;
+        std::string height = collection::kUnknownValue, width = collection::kUnknownValue,
+                    version = collection::kUnknownValue, id = collection::kUnknownValue,
+                    network = collection::kUnknownValue;
+        if (platform::IsRegularFile(path)) {
+            collection::Manifest manifest = collection::Manifest::Load(path);
+            collection::ManifestFields fields = manifest.Fields();
+            description = collection::StripLineFeeds(manifest.Description());
+            height = fields.height.value_or("");
+            width = fields.width.value_or("");
+            version = fields.version.value_or("");
+            id = fields.id.value_or("");
+            network = collection::NetworkAllowed(fields) ? collection::kNetworkAllowed
+                                                         : collection::kNetworkDenied;
         }
-        collection::Manifest manifest = collection::Manifest::Load(path);
-        collection::ManifestFields fields = manifest.Fields();
-        const bool allowed = collection::NetworkAllowed(fields);
-        out << "description: " << collection::StripLineFeeds(manifest.Description()) << "\n"
-            << "height: " << fields.height.value_or("") << "\n"
-            << "width: " << fields.width.value_or("") << "\n"
-            << "version: " << fields.version.value_or("") << "\n"
-            << "id: " << fields.id.value_or("") << "\n"
-            << "network: " << (allowed ? collection::kNetworkAllowed : collection::kNetworkDenied)
-            << "\n";
+        out << "description: " << description << "\n"
+            << "height: " << height << "\n"
+            << "width: " << width << "\n"
+            << "version: " << version << "\n"
+            << "id: " << id << "\n"
+            << "network: " << network << "\n";
         return 0;
     } catch (const std::exception& e) {
         err << e.what() << "\n";

@@ -18,7 +18,7 @@ int CmdScan(const Args& args, std::ostream& out, std::ostream& err) {
         out << row.caption << '\t' << row.widgetName << '\t' << row.sizeText << '\t' << row.dateText
             << '\n';
     if (!result.firstError.empty()) {
-        err << result.firstError << '\n';
+        err << collection::ScanErrorText(result) << '\n';
         return 1;
     }
     return 0;

@@ -1,6 +1,10 @@
 #include "platform/documents_folder.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 
 namespace kelvara::platform {
@@ -67,6 +71,35 @@ std::string DocumentsFolder() {
 
 std::string CollectionFolder() {
     return DocumentsFolder() + "My Widgets/";
+}
+
+std::string CreateFolderPath(const std::string& folder) {
+    if (folder.empty())
+        return std::strerror(ENOENT);
+    auto isDirectory = [](const std::string& path) {
+        struct stat st;
+        return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    };
+    // Each prefix that ends just before a separator, then the whole path: the folders from the
+    // top down.
+    for (size_t end = folder.find('/', 1);; end = folder.find('/', end + 1)) {
+        const std::string prefix = folder.substr(0, end);
+        if (!prefix.empty() && prefix.back() != '/' && !isDirectory(prefix)) {
+            if (mkdir(prefix.c_str(), 0777) != 0) {
+                int error = errno;
+                if (error == EEXIST) {
+                    // Made meanwhile by someone else, or a file that is in the way.
+                    if (!isDirectory(prefix))
+                        return std::strerror(ENOTDIR);
+                } else {
+                    return std::strerror(error);
+                }
+            }
+        }
+        if (end == std::string::npos)
+            break;
+    }
+    return isDirectory(folder) ? std::string() : std::strerror(ENOTDIR);
 }
 
 }  // namespace kelvara::platform

@@ -33,20 +33,32 @@ ScanResult ScanCollection(const std::string& folder, const WidgetNameReader& rea
         row.sizeText = std::to_string(row.size);
         row.modified = entry.modified;
         row.dateText = platform::DateText(entry.modified);
-        if (reader) {
-            try {
-                row.widgetName = reader(folder + row.caption);
-            } catch (const std::exception& e) {
-                if (result.firstError.empty())
-                    result.firstError = e.what();
-            }
-        }
         result.rows.push_back(std::move(row));
     }
+    // The rows are put in caption order before any manifest is read, so the reader calls,
+    // their progress and the first error are the same on every file system.
     std::stable_sort(
         result.rows.begin(), result.rows.end(),
         [](const WidgetRow& a, const WidgetRow& b) { return CaptionLess(a.caption, b.caption); });
+    if (!reader)
+        return result;
+    for (WidgetRow& row : result.rows) {
+        try {
+            row.widgetName = reader(folder + row.caption);
+        } catch (const std::exception& e) {
+            if (result.firstError.empty()) {
+                result.firstError = e.what();
+                result.firstErrorCaption = row.caption;
+            }
+        }
+    }
     return result;
+}
+
+std::string ScanErrorText(const ScanResult& result) {
+    if (result.firstError.empty())
+        return std::string();
+    return result.firstErrorCaption + ":\n" + result.firstError;
 }
 
 }  // namespace kelvara::collection

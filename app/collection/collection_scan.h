@@ -22,15 +22,20 @@ struct WidgetRow {
 using WidgetNameReader = std::function<std::string(const std::string& packagePath)>;
 
 struct ScanResult {
-    std::vector<WidgetRow> rows;  // in caption order
-    std::string firstError;       // the text of the first widget-name error, or empty
+    std::vector<WidgetRow> rows;    // in caption order
+    std::string firstError;         // the text of the first widget-name error, or empty
+    std::string firstErrorCaption;  // the caption of the package that gave it
 };
 
 // Lists the files of `folder` (ending in "/") whose names end in ".wgt" in any letter case,
 // hidden ones included and folders left out, and reads each widget name with `reader` from
-// folder + caption. A reader error leaves that row's name empty and the scan goes on; the first
-// error's text is returned so the caller can show it once.
+// folder + caption, in caption order. A reader error leaves that row's name empty and the scan
+// goes on; the first error's text is returned so the caller can show it once.
 ScanResult ScanCollection(const std::string& folder, const WidgetNameReader& reader);
+
+// The message for the scan's first error: the package's caption and a colon on a line of their
+// own, then the error's text. Empty when the scan had no error.
+std::string ScanErrorText(const ScanResult& result);
 
 // True when `name` ends in ".wgt" in any letter case.
 bool IsPackageFileName(const std::string& name);

@@ -75,9 +75,21 @@ std::string LinkLine(const std::string& caption) {
            HtmlEscaped(caption) + "</a></p>";
 }
 
+bool IsPlainFileName(const std::string& name) {
+    return !name.empty() && name != "." && name != ".." &&
+           name.find_first_of(std::string("/\0", 2)) == std::string::npos;
+}
+
 void BuildInstallPackage(const std::string& collectionFolder, const std::string& targetFolder,
                          const std::vector<std::string>& captions, const std::string& templatePath,
                          const ProgressFunction& progress) {
+    // A name with a path in it would read from outside the collection and write outside the
+    // target folder; all names are checked before the first copy.
+    for (const std::string& caption : captions) {
+        if (!IsPlainFileName(caption))
+            throw std::runtime_error("Invalid package name \"" + caption +
+                                     "\". A package is named by its file name alone");
+    }
     auto report = [&](const std::string& text) {
         if (progress)
             progress(text);

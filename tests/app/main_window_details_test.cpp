@@ -89,5 +89,18 @@ TEST_F(DetailsTest, BrokenIconOrManifestIsReportedAndLeavesNoOtherPackagesDetail
     EXPECT_EQ(Column(1), (QStringList{"My clock", "", "My clock"}));
 }
 
+TEST_F(DetailsTest, ScanErrorBoxNamesThePackageButTheSelectionBoxKeepsTheParserText) {
+    WriteZip(Collection() + "a.wgt", {{"config.xml", ManifestWith("true")}});
+    WriteZip(Collection() + "bad.wgt", {{"config.xml", "<widget id=\"bad\">\n</widget><extra/>"}});
+    WriteZip(Collection() + "worse.wgt", {{"config.xml", "<w"}});
+    Form();
+    ASSERT_EQ(log_.errors.size(), 1);  // once, for the first bad package in row order
+    Select(1);
+    ASSERT_EQ(log_.errors.size(), 2);
+    EXPECT_TRUE(log_.errors[1].contains(QStringLiteral("Line: 2")));
+    EXPECT_FALSE(log_.errors[1].contains(QStringLiteral("bad.wgt")));
+    EXPECT_EQ(log_.errors[0], QStringLiteral("bad.wgt:\n") + log_.errors[1]);
+}
+
 }  // namespace
 }  // namespace kelvara::test

@@ -17,6 +17,36 @@ TEST_F(MainWindowListTest, StartUpCreatesTheCollectionFolderAndShowsTheCounts) {
     EXPECT_FALSE(Form().SortState().sortAscending);
 }
 
+TEST_F(MainWindowListTest, FreshAccountGetsTheDocumentsFolderToo) {
+    // No documents folder and no user-dirs.dirs: start-up creates the whole path, so the
+    // first add works.
+    std::filesystem::remove_all(platform::DocumentsFolder());
+    Form();
+    EXPECT_TRUE(std::filesystem::is_directory(Collection()));
+    EXPECT_TRUE(log_.errors.isEmpty());
+    EXPECT_EQ(Status(0), QStringLiteral("Всего найдено виджетов:  0"));
+    TempFolder source;
+    WriteFile(source / "clock.wgt", "clock");
+    log_.filesToChoose = {{QString::fromStdString(source / "clock.wgt")}};
+    Form().FlatButton5Click();
+    EXPECT_TRUE(log_.errors.isEmpty()) << log_.errors.join("|").toStdString();
+    EXPECT_EQ(Column(0), QStringList{"clock.wgt"});
+}
+
+TEST_F(MainWindowListTest, CollectionFolderThatCannotBeCreatedIsReportedOnce) {
+    std::string documents = platform::DocumentsFolder();
+    std::filesystem::remove_all(documents);
+    documents.pop_back();
+    WriteFile(documents, "not a folder");
+    Form();
+    EXPECT_EQ(log_.errors, QStringList{QString::fromStdString(
+                               "Cannot create folder \"" + Collection() + "\". Not a directory")});
+    EXPECT_EQ(Status(0), QStringLiteral("Всего найдено виджетов:  0"));
+    EXPECT_EQ(Status(1), QStringLiteral("Выбрано виджетов:  0"));
+    EXPECT_EQ(ReadFile(documents), "not a folder");
+    std::filesystem::remove(documents);
+}
+
 TEST_F(MainWindowListTest, ColumnClicksSortAndMoveTheArrow) {
     WriteFile(Collection() + "a.wgt", std::string(9, 'x'));
     WriteFile(Collection() + "b.wgt", std::string(100, 'x'));

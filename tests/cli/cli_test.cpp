@@ -49,6 +49,19 @@ TEST(Cli, ScanPrintsOneTabSeparatedLinePerRow) {
     EXPECT_EQ(second.rfind("b.wgt\tBee\t", 0), 0u) << second;
 }
 
+TEST(Cli, ScanNamesThePackageOfTheFirstManifestErrorAndListsEveryRow) {
+    TempFolder dir;
+    WriteZip(dir / "a.wgt", {{"config.xml", "<w><description>Ant</description></w>"}});
+    WriteZip(dir / "b.wgt", {{"config.xml", "<w"}});
+    WriteZip(dir / "c.wgt", {{"config.xml", "<w><description>x</w>"}});
+    Result r = RunCli({"scan", dir.Path()});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 3) << r.out;
+    EXPECT_EQ(r.err.rfind("b.wgt:\n", 0), 0u) << r.err;
+    EXPECT_NE(r.err.find("Line: 1"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("c.wgt"), std::string::npos) << r.err;
+}
+
 TEST(Cli, ManifestPrintsTheSixValues) {
     TempFolder dir;
     WriteZip(dir / "c.wgt", {{"config.xml",
@@ -64,6 +77,27 @@ TEST(Cli, ManifestPrintsTheSixValues) {
     EXPECT_NE(broken.err.find("Line: 1"), std::string::npos);
 }
 
+TEST(Cli, ManifestOfAPackageWithoutARootManifestShowsWhatThePanelShows) {
+    TempFolder dir;
+    WriteZip(dir / "full.wgt", {{"config.xml",
+                                 "<w height=\"2\"><description>Full</description>"
+                                 "<access network=\"true\"/></w>"}});
+    WriteZip(dir / "nested.wgt",
+             {{"sub/config.xml", "<w height=\"9\"><description>Nested</description></w>"}});
+    WriteFile(dir / "junk.wgt", "not a zip");
+    const std::string unknown =
+        "description: \nheight: Неизвестно\nwidth: Неизвестно\nversion: Неизвестно\n"
+        "id: Неизвестно\nnetwork: Неизвестно\n";
+    ASSERT_EQ(RunCli({"manifest", dir / "full.wgt"}).code, 0);
+    // The manifest left in the scratch folder by the first package must not show through.
+    for (const char* name : {"nested.wgt", "junk.wgt"}) {
+        Result r = RunCli({"manifest", dir / name});
+        EXPECT_EQ(r.code, 0) << name << ": " << r.err;
+        EXPECT_EQ(r.out, unknown) << name;
+        EXPECT_EQ(r.err, "") << name;
+    }
+}
+
 TEST(Cli, PackageBuildsTheFolderAndReportsCopyErrors) {
     TempFolder dir;
     std::filesystem::create_directories(dir / "collection");
@@ -75,6 +109,25 @@ TEST(Cli, PackageBuildsTheFolderAndReportsCopyErrors) {
               std::string::npos)
         << missing.err;
     EXPECT_EQ(ReadFile(dir / "out/clock.wgt"), "clock");
+}
+
+TEST(Cli, PackageRefusesANameWithAPathAndWritesNothing) {
+    TempFolder dir;
+    std::filesystem::create_directories(dir / "collection");
+    std::filesystem::create_directories(dir / "out");
+    std::filesystem::create_directories(dir / "C");
+    WriteFile(dir / "collection/clock.wgt", "clock");
+    WriteFile(dir / "C/w1.wgt", "w1");
+    for (const char* name : {"../C/w1.wgt", "..", ""}) {
+        Result r = RunCli({"package", dir / "collection", dir / "out", "clock.wgt", name});
+        EXPECT_EQ(r.code, 1) << name;
+        EXPECT_NE(r.err.find("Invalid package name \"" + std::string(name) + "\""),
+                  std::string::npos)
+            << r.err;
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(dir / "out"));
+    EXPECT_FALSE(FileExists(dir / "w1.wgt"));
+    EXPECT_EQ(ReadFile(dir / "C/w1.wgt"), "w1");
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 namespace {
 
 using kelvara::collection::ScanCollection;
+using kelvara::collection::ScanErrorText;
 using kelvara::collection::ScanResult;
 using kelvara::test::TempFolder;
 using kelvara::test::WriteFile;
@@ -120,6 +121,45 @@ TEST(CollectionScan, ReaderGetsFolderPlusCaptionAndOneBadManifestDoesNotEndTheSc
     EXPECT_EQ(result.rows[1].widgetName, "");
     EXPECT_EQ(result.rows[2].widgetName, "name of c");
     EXPECT_EQ(result.firstError, "first failure");
+}
+
+TEST(CollectionScan, ManifestsAreReadInCaptionOrderWhateverTheDirectoryOrder) {
+    // Enough names that no file system hands them back sorted by chance; every reader call
+    // must follow the rows, so the first error and the progress do not depend on the disk.
+    TempFolder dir;
+    std::vector<std::string> names;
+    for (int i = 0; i < 40; ++i)
+        names.push_back(std::to_string(i * 7919 % 1000).append(".wgt"));
+    for (const std::string& name : names)
+        WriteFile(dir / name, "x");
+    std::vector<std::string> asked;
+    ScanResult result =
+        ScanCollection(dir.Path() + "/", [&](const std::string& path) -> std::string {
+            asked.push_back(path.substr(dir.Path().size() + 1));
+            if (asked.size() % 2 == 0)
+                throw std::runtime_error("bad " + asked.back());
+            return "name";
+        });
+    EXPECT_EQ(asked, Captions(result));
+    ASSERT_GE(result.rows.size(), 2u);
+    EXPECT_EQ(result.firstError, "bad " + result.rows[1].caption);
+    EXPECT_EQ(result.firstErrorCaption, result.rows[1].caption);
+    EXPECT_EQ(result.rows[0].widgetName, "name");
+    EXPECT_EQ(result.rows[1].widgetName, "");
+}
+
+TEST(CollectionScan, ErrorTextNamesThePackageOnALineOfItsOwn) {
+    TempFolder dir;
+    WriteFile(dir / "good.wgt", "x");
+    WriteFile(dir / "bad.wgt", "x");
+    ScanResult result =
+        ScanCollection(dir.Path() + "/", [&](const std::string& path) -> std::string {
+            if (path.ends_with("/bad.wgt"))
+                throw std::runtime_error("Extra content\r\nLine: 2");
+            return "good";
+        });
+    EXPECT_EQ(ScanErrorText(result), "bad.wgt:\nExtra content\r\nLine: 2");
+    EXPECT_EQ(ScanErrorText(ScanCollection(dir.Path() + "/", nullptr)), "");
 }
 
 }  // namespace

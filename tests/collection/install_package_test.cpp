@@ -74,6 +74,33 @@ TEST_F(InstallPackageTest, MissingTemplateFailsAfterTheCopies) {
     EXPECT_FALSE(FileExists(dir_ / "target/Widgets.html"));
 }
 
+TEST_F(InstallPackageTest, NamesThatAreNotPlainFileNamesAreRefusedBeforeAnythingIsCopied) {
+    std::filesystem::create_directories(dir_ / "elsewhere");
+    WriteFile(dir_ / "elsewhere/w1.wgt", "outside");
+    const std::string bad[] = {"",
+                               ".",
+                               "..",
+                               "../elsewhere/w1.wgt",
+                               "sub/clock.wgt",
+                               "clock.wgt/",
+                               "/etc/hostname",
+                               std::string("a\0b", 3)};
+    for (const std::string& name : bad) {
+        try {
+            Build({"clock.wgt", name});
+            ADD_FAILURE() << "accepted \"" << name << "\"";
+        } catch (const std::runtime_error& e) {
+            EXPECT_NE(std::string(e.what()).find("Invalid package name"), std::string::npos)
+                << e.what();
+        }
+        EXPECT_TRUE(std::filesystem::is_empty(dir_ / "target")) << name;
+    }
+    EXPECT_FALSE(FileExists(dir_ / "w1.wgt"));
+    EXPECT_EQ(ReadFile(dir_ / "elsewhere/w1.wgt"), "outside");
+    EXPECT_TRUE(kelvara::collection::IsPlainFileName("..clock.wgt"));
+    EXPECT_TRUE(kelvara::collection::IsPlainFileName("my clock\\1.wgt"));
+}
+
 TEST(InstallPageLinks, CaptionsAreEscapedSoTheyCannotInjectMarkup) {
     EXPECT_EQ(LinkLine("a&b\".wgt"),
               "<p><a href=\"a%26b%22.wgt\"> Установить a&amp;b&quot;.wgt</a></p>");

@@ -10,6 +10,7 @@
 namespace {
 
 using kelvara::platform::CollectionFolder;
+using kelvara::platform::CreateFolderPath;
 using kelvara::platform::DocumentsFolder;
 using kelvara::test::TempFolder;
 using kelvara::test::WriteFile;
@@ -66,6 +67,31 @@ TEST_F(DocumentsFolderTest, NoHomeAndNoValueGivesRelativeCollectionFolder) {
     // A $HOME value cannot be expanded without HOME either.
     WriteUserDirs("XDG_DOCUMENTS_DIR=\"$HOME/Docs\"\n");
     EXPECT_EQ(DocumentsFolder(), "");
+}
+
+TEST_F(DocumentsFolderTest, FolderPathIsCreatedWithEveryMissingParent) {
+    const std::string collection = CollectionFolder();  // <home>/Documents/My Widgets/
+    ASSERT_FALSE(std::filesystem::exists(dir_ / "Documents"));
+    EXPECT_EQ(CreateFolderPath(collection), "");
+    EXPECT_TRUE(std::filesystem::is_directory(collection));
+    EXPECT_EQ(CreateFolderPath(collection), "");  // already there
+    EXPECT_EQ(CreateFolderPath(dir_ / "a//b/./c"), "");
+    EXPECT_TRUE(std::filesystem::is_directory(dir_ / "a/b/c"));
+    // A relative path is created below the working folder.
+    std::filesystem::path cwd = std::filesystem::current_path();
+    std::filesystem::current_path(dir_.Path());
+    EXPECT_EQ(CreateFolderPath("My Widgets/"), "");
+    std::filesystem::current_path(cwd);
+    EXPECT_TRUE(std::filesystem::is_directory(dir_ / "My Widgets"));
+}
+
+TEST_F(DocumentsFolderTest, AFileInTheWayIsReportedAndKept) {
+    WriteFile(dir_ / "Documents", "my notes");
+    EXPECT_EQ(CreateFolderPath(CollectionFolder()), "Not a directory");
+    EXPECT_EQ(kelvara::test::ReadFile(dir_ / "Documents"), "my notes");
+    WriteFile(dir_ / "plain", "x");
+    EXPECT_EQ(CreateFolderPath(dir_ / "plain"), "Not a directory");
+    EXPECT_NE(CreateFolderPath(""), "");
 }
 
 }  // namespace
