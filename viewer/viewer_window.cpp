@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -153,6 +154,8 @@ void TForm2::BuildLayout() {
 }
 
 void TForm2::ViewPackage(const std::string& archivePath, const std::string& viewerFolder) {
+    // Watching again before the folder is rewritten, so the tree follows the extraction.
+    FolderTree1->SetAutoRefresh(true);
     if (!viewerFolder.empty()) {
         EmptyViewerFolder(viewerFolder);
         archive::TZipExtractor extractor;
@@ -174,6 +177,12 @@ void TForm2::showEvent(QShowEvent* event) {
     if (!event->spontaneous())
         FormShow();
     QWidget::showEvent(event);
+}
+
+void TForm2::closeEvent(QCloseEvent* event) {
+    // A closed viewer has no tree to keep up to date; its watcher thread ends here.
+    FolderTree1->SetAutoRefresh(false);
+    QWidget::closeEvent(event);
 }
 
 void TForm2::FormShow() {

@@ -64,6 +64,8 @@ class TForm2 : public QWidget {
 
   protected:
     void showEvent(QShowEvent* event) override;
+    // Hides the window and stops the tree's watcher; the next view command starts it again.
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     void BuildLayout();

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QLabel>
+#include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 #include <filesystem>
 
@@ -57,7 +60,7 @@ class ViewerTest : public testing::Test {
         form1_->N5Click();
     }
     void Click(const std::string& relative) {
-        auto* node = form2_->FolderTree1->FindNode(form1_->ViewerFolderPath() +
+        auto* node = form2_->FolderTree1->FindNode(form2_->FolderTree1->RootFolder() +
                                                    (relative.empty() ? "" : "/" + relative));
         ASSERT_NE(node, nullptr) << relative;
         form2_->FolderTree1->SetSelected(node);
@@ -137,6 +140,42 @@ TEST_F(ViewerTest, ViewingTheSamePackageAgainKeepsTheTreeAndDropsStaleFiles) {
     EXPECT_FALSE(FileExists(form1_->ViewerFolderPath() + "/stale.txt"));
     EXPECT_EQ(form2_->FolderTree1->TopNode()->Text(), QStringLiteral("clock.wgt"));
     EXPECT_TRUE(log_.errors.isEmpty());
+}
+
+TEST_F(ViewerTest, ClosingTheMainWindowEndsTheProgramWithTheViewerOpen) {
+    ViewFirstPackage();
+    form1_->show();
+    ASSERT_TRUE(form2_->isVisible());
+    ASSERT_TRUE(form2_->FolderTree1->Notifier() && form2_->FolderTree1->Notifier()->Watching());
+
+    QTimer::singleShot(0, form1_.get(), [this] { form1_->close(); });
+    // Should the loop not end, give up rather than hang.
+    QTimer giveUp;
+    giveUp.setSingleShot(true);
+    QObject::connect(&giveUp, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+    giveUp.start(5000);
+    EXPECT_EQ(QCoreApplication::exec(), 0);
+
+    EXPECT_FALSE(form1_->isVisible());
+    EXPECT_FALSE(form2_->isVisible());
+    const preview::TFolderChangeNotifier* notifier = form2_->FolderTree1->Notifier();
+    EXPECT_TRUE(!notifier || !notifier->Watching());
+}
+
+TEST_F(ViewerTest, ClosingTheViewerStopsItsWatcherUntilTheNextView) {
+    ViewFirstPackage();
+    form2_->close();
+    EXPECT_FALSE(form2_->isVisible());
+    EXPECT_EQ(form2_->FolderTree1->Notifier(), nullptr);
+
+    // Viewed again, the tree follows the disk once more.
+    form1_->N5Click();
+    ASSERT_TRUE(form2_->isVisible());
+    ASSERT_TRUE(form2_->FolderTree1->Notifier() && form2_->FolderTree1->Notifier()->Watching());
+    WriteFile(form1_->ViewerFolderPath() + "/new.txt", "new");
+    EXPECT_TRUE(QTest::qWaitFor(
+        [this] { return form2_->FolderTree1->FindNode(form1_->ViewerFolderPath() + "/new.txt"); },
+        5000));
 }
 
 TEST(PreviewKind, ExtensionTable) {
