@@ -165,7 +165,8 @@ void TForm2::ViewPackage(const std::string& archivePath, const std::string& view
         extractor.SetExtractDir(viewerFolder);
         extractor.Extract();
     }
-    CodeView1->ResetContents();
+    // Cleared after the extraction: a click while it ran may have previewed a file.
+    ClearPreview();
     FolderTree1->SetRoot(QString::fromStdString(viewerFolder));
     viewerFolder_ = viewerFolder;
     show();
@@ -254,6 +255,14 @@ void TForm2::ShowPicture(const std::string& path) {
         graphic->Draw(canvas, QRect(0, 0, canvas.width(), canvas.height()));
     Image1->setPixmap(QPixmap::fromImage(canvas));
     Image1->resize(canvas.size());  // the control takes the picture's size
+}
+
+void TForm2::ClearPreview() {
+    picture_.Clear();
+    Image1->clear();
+    CodeView1->ResetContents();
+    CodeView1->viewport()->update();
+    StatusPanels[5]->clear();
 }
 
 }  // namespace kelvara::viewer

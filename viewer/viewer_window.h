@@ -37,8 +37,9 @@ class TForm2 : public QWidget {
     ~TForm2() override;
 
     // The view command's work after the main window built the paths: empties and unpacks the
-    // viewer folder, resets the text view, roots the tree there and shows the window. Throws
-    // (the tree's "Error setting path" among others) without showing the window.
+    // viewer folder, clears the preview (picture, text and path), roots the tree there and
+    // shows the window. Throws (the tree's "Error setting path" among others) without showing
+    // the window.
     void ViewPackage(const std::string& archivePath, const std::string& viewerFolder);
 
     void FolderTree1Click();
@@ -72,6 +73,8 @@ class TForm2 : public QWidget {
     void FormShow();
     void Preview(const std::string& path);
     void ShowPicture(const std::string& path);
+    // No picture, an empty text view and an empty path.
+    void ClearPreview();
     // The highlighter of a text preview, or nullptr.
     highlight::TCustomHighlighter* HighlighterFor(PreviewKind kind) const;
 

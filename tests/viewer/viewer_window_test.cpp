@@ -67,6 +67,11 @@ class ViewerTest : public testing::Test {
         form2_->FolderTree1Click();
     }
     QString PathPanel() { return form2_->StatusPanels[5]->text(); }
+    // Nothing previewed: no picture, no lines, no path.
+    bool PreviewIsEmpty() {
+        return form2_->Image1->pixmap().isNull() && form2_->CodeView1->Lines().Count() == 0 &&
+               PathPanel().isEmpty();
+    }
 
     DialogLog log_;
     QStringList viewerErrors_;
@@ -176,6 +181,30 @@ TEST_F(ViewerTest, ClosingTheViewerStopsItsWatcherUntilTheNextView) {
     EXPECT_TRUE(QTest::qWaitFor(
         [this] { return form2_->FolderTree1->FindNode(form1_->ViewerFolderPath() + "/new.txt"); },
         5000));
+}
+
+TEST_F(ViewerTest, EachViewStartsWithAnEmptyPreview) {
+    WriteZip(platform::CollectionFolder() + "other.wgt", {{"index.html", "<p>other</p>"}});
+    const std::string otherFolder = platform::ScratchFolder() + "/other.wgt";
+    ViewFirstPackage();
+    Click("icon.png");
+    ASSERT_FALSE(form2_->Image1->pixmap().isNull());
+    form2_->ViewPackage(platform::CollectionFolder() + "other.wgt", otherFolder);
+    EXPECT_TRUE(viewerErrors_.isEmpty());
+    EXPECT_EQ(form2_->FolderTree1->TopNode()->Text(), QStringLiteral("other.wgt"));
+    EXPECT_TRUE(PreviewIsEmpty());
+
+    // Text, and the same package viewed again.
+    Click("index.html");
+    ASSERT_EQ(form2_->CodeView1->Lines().Count(), 1);
+    form2_->ViewPackage(platform::CollectionFolder() + "other.wgt", otherFolder);
+    EXPECT_TRUE(PreviewIsEmpty());
+
+    // A view that fails on the tree still leaves nothing of the earlier preview.
+    Click("index.html");
+    EXPECT_THROW(form2_->ViewPackage(platform::CollectionFolder() + "none.wgt", ""),
+                 std::exception);
+    EXPECT_TRUE(PreviewIsEmpty());
 }
 
 TEST(PreviewKind, ExtensionTable) {
