@@ -19,6 +19,7 @@
 #include "highlight/jscript_form_values.h"
 #include "highlight/jscript_highlighter.h"
 #include "highlight/xml_highlighter.h"
+#include "platform/file_system.h"
 #include "platform/scratch_folder.h"
 #include "preview/code_view.h"
 #include "preview/folder_tree_view.h"
@@ -58,6 +59,12 @@ bool IsPreviewableFile(const std::string& path) {
     if (!localtime_r(&st.st_mtime, &local))
         return false;
     return local.tm_year >= 80 && local.tm_year <= 207;
+}
+
+// Whether nothing that could have been previewed is left at path (deleted, renamed away, or
+// replaced by a folder).
+bool FileGone(const std::string& path) {
+    return !platform::PathExists(path) || platform::IsDirectory(path);
 }
 
 // Removes what an earlier package of the same name left in its viewer folder. Only a folder
@@ -118,6 +125,8 @@ void TForm2::BuildLayout() {
     FolderTree1->SetIndent(19);
     FolderTree1->ShowError = [this](const QString& text) { ShowError(text); };
     FolderTree1->OnClick = [this] { FolderTree1Click(); };
+    connect(FolderTree1, &preview::TFolderTreeView::ItemsChanged, this,
+            &TForm2::DropVanishedPreview);
 
     GroupBox2 = new QGroupBox(QStringLiteral(" Просмотр "), this);
     GroupBox2->setFont(UiFont(true));
@@ -210,6 +219,7 @@ void TForm2::FolderTree1Click() {
         const std::string prefix = root.substr(0, root.rfind('/') + 1);
         const std::string path = prefix + BuildNodePath(FolderTree1->Selected(), '/');
         StatusPanels[5]->setText(QString::fromStdString(path));
+        shownPath_ = path;
         if (!IsPreviewableFile(path))
             return;
         Preview(path);
@@ -219,6 +229,7 @@ void TForm2::FolderTree1Click() {
 }
 
 void TForm2::Preview(const std::string& path) {
+    previewPath_ = path;
     CodeView1->ResetContents();
     CodeView1->Lines().LoadFromFile(path);
     const PreviewKind kind = PreviewKindOf(path);
@@ -249,6 +260,7 @@ highlight::TCustomHighlighter* TForm2::HighlighterFor(PreviewKind kind) const {
 
 void TForm2::ShowPicture(const std::string& path) {
     picture_.LoadFromFile(path);  // a failure keeps the previous picture
+    picturePath_ = path;
     QImage canvas(picture_.Width(), picture_.Height(), QImage::Format_RGB32);
     canvas.fill(GroupBox2->palette().color(QPalette::Window));
     if (const preview::TGraphic* graphic = picture_.Graphic())
@@ -259,10 +271,31 @@ void TForm2::ShowPicture(const std::string& path) {
 
 void TForm2::ClearPreview() {
     picture_.Clear();
+    picturePath_.clear();
     Image1->clear();
+    previewPath_.clear();
     CodeView1->ResetContents();
     CodeView1->viewport()->update();
+    shownPath_.clear();
     StatusPanels[5]->clear();
+}
+
+void TForm2::DropVanishedPreview() {
+    if (!previewPath_.empty() && FileGone(previewPath_)) {
+        ClearPreview();
+        return;
+    }
+    // A picture can outlive its preview: a later click on a file without a highlighter keeps
+    // it on view.
+    if (!picturePath_.empty() && FileGone(picturePath_)) {
+        picture_.Clear();
+        picturePath_.clear();
+        Image1->clear();
+    }
+    if (!shownPath_.empty() && !platform::PathExists(shownPath_)) {
+        shownPath_.clear();
+        StatusPanels[5]->clear();
+    }
 }
 
 }  // namespace kelvara::viewer

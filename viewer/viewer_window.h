@@ -75,11 +75,16 @@ class TForm2 : public QWidget {
     void ShowPicture(const std::string& path);
     // No picture, an empty text view and an empty path.
     void ClearPreview();
+    // After the tree lost items: drops what is shown of a file that is no longer on disk.
+    void DropVanishedPreview();
     // The highlighter of a text preview, or nullptr.
     highlight::TCustomHighlighter* HighlighterFor(PreviewKind kind) const;
 
     std::string viewerFolder_;
     preview::TPicture picture_;
+    std::string previewPath_;  // the file whose lines were loaded last
+    std::string picturePath_;  // the file of the picture on view
+    std::string shownPath_;    // the clicked path in the status bar
 };
 
 }  // namespace kelvara::viewer

@@ -72,6 +72,13 @@ class ViewerTest : public testing::Test {
         return form2_->Image1->pixmap().isNull() && form2_->CodeView1->Lines().Count() == 0 &&
                PathPanel().isEmpty();
     }
+    // Selects a node as the keyboard does: no click, so the preview stays.
+    void Select(const std::string& relative) {
+        auto* node = form2_->FolderTree1->FindNode(form2_->FolderTree1->RootFolder() +
+                                                   (relative.empty() ? "" : "/" + relative));
+        ASSERT_NE(node, nullptr) << relative;
+        form2_->FolderTree1->SetSelected(node);
+    }
 
     DialogLog log_;
     QStringList viewerErrors_;
@@ -205,6 +212,76 @@ TEST_F(ViewerTest, EachViewStartsWithAnEmptyPreview) {
     EXPECT_THROW(form2_->ViewPackage(platform::CollectionFolder() + "none.wgt", ""),
                  std::exception);
     EXPECT_TRUE(PreviewIsEmpty());
+}
+
+TEST_F(ViewerTest, DeletingThePreviewedFileThroughTheTreeClearsThePreview) {
+    form2_->FolderTree1->ConfirmDelete = [](const QString&) { return true; };
+    ViewFirstPackage();
+    Click("icon.png");
+    ASSERT_FALSE(form2_->Image1->pixmap().isNull());
+    form2_->FolderTree1->DeleteSelected();
+    EXPECT_TRUE(PreviewIsEmpty());
+    EXPECT_FALSE(form2_->CodeView1->isVisible());  // the visibility stays as it was
+
+    // Renamed away through the tree.
+    Click("config.xml");
+    ASSERT_EQ(form2_->CodeView1->Lines().Count(), 1);
+    form2_->FolderTree1->RenameNode(form2_->FolderTree1->Selected(), "renamed.xml");
+    EXPECT_TRUE(PreviewIsEmpty());
+
+    // Its folder deleted.
+    form2_->FolderTree1->expandItem(
+        form2_->FolderTree1->FindNode(form1_->ViewerFolderPath() + "/js"));
+    Click("js/main.js");
+    ASSERT_EQ(form2_->CodeView1->Lines().Count(), 1);
+    Select("js");
+    form2_->FolderTree1->DeleteSelected();
+    EXPECT_TRUE(PreviewIsEmpty());
+}
+
+TEST_F(ViewerTest, DeletingAnotherFileKeepsThePreview) {
+    form2_->FolderTree1->ConfirmDelete = [](const QString&) { return true; };
+    ViewFirstPackage();
+    Click("config.xml");
+    Select("readme.txt");
+    form2_->FolderTree1->DeleteSelected();
+    EXPECT_EQ(form2_->CodeView1->Lines().Count(), 1);
+    EXPECT_EQ(form2_->CodeView1->Highlighter(), form2_->XmlHighlighter1.get());
+    EXPECT_EQ(PathPanel(), QString::fromStdString(form1_->ViewerFolderPath() + "/config.xml"));
+}
+
+TEST_F(ViewerTest, APictureKeptOnViewGoesWithItsFileAndAClickedFolderWithItsPath) {
+    form2_->FolderTree1->ConfirmDelete = [](const QString&) { return true; };
+    ViewFirstPackage();
+    Click("icon.png");
+    Click("readme.txt");  // the picture stays on view over the hidden lines
+    Select("icon.png");
+    form2_->FolderTree1->DeleteSelected();
+    EXPECT_TRUE(form2_->Image1->pixmap().isNull());
+    EXPECT_EQ(form2_->CodeView1->Lines().Count(), 2);
+    EXPECT_EQ(PathPanel(), QString::fromStdString(form1_->ViewerFolderPath() + "/readme.txt"));
+
+    Click("js");  // a folder: only the path changes
+    form2_->FolderTree1->DeleteSelected();
+    EXPECT_TRUE(PathPanel().isEmpty());
+}
+
+TEST_F(ViewerTest, AFileThatVanishesFromTheWatchedFolderLeavesThePreview) {
+    ViewFirstPackage();
+    Click("readme.txt");
+    ASSERT_EQ(form2_->CodeView1->Lines().Count(), 2);
+    Select("");  // the tree watches the package's folder again
+    std::filesystem::remove(form1_->ViewerFolderPath() + "/readme.txt");
+    EXPECT_TRUE(QTest::qWaitFor([this] { return PreviewIsEmpty(); }, 5000));
+
+    // A picture renamed away by another program.
+    Click("icon.png");
+    ASSERT_FALSE(form2_->Image1->pixmap().isNull());
+    Click("");
+    std::filesystem::rename(form1_->ViewerFolderPath() + "/icon.png",
+                            form1_->ViewerFolderPath() + "/icon2.png");
+    EXPECT_TRUE(QTest::qWaitFor([this] { return PreviewIsEmpty(); }, 5000));
+    EXPECT_TRUE(viewerErrors_.isEmpty());
 }
 
 TEST(PreviewKind, ExtensionTable) {
