@@ -91,6 +91,9 @@ class TForm1 : public QWidget {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Closing the main window ends the program: every other window closes too and the event
+    // loop is told to end with 0.
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     void BuildLayout();

@@ -281,6 +281,7 @@ void TFolderTreeView::RefreshNode(TFolderTreeNode* node) {
         refreshing_ = false;
     }
     UpdateNotifier();
+    emit ItemsChanged();
 }
 
 }  // namespace kelvara::preview

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -18,6 +19,7 @@
 #include "highlight/jscript_form_values.h"
 #include "highlight/jscript_highlighter.h"
 #include "highlight/xml_highlighter.h"
+#include "platform/file_system.h"
 #include "platform/scratch_folder.h"
 #include "preview/code_view.h"
 #include "preview/folder_tree_view.h"
@@ -57,6 +59,12 @@ bool IsPreviewableFile(const std::string& path) {
     if (!localtime_r(&st.st_mtime, &local))
         return false;
     return local.tm_year >= 80 && local.tm_year <= 207;
+}
+
+// Whether nothing that could have been previewed is left at path (deleted, renamed away, or
+// replaced by a folder).
+bool FileGone(const std::string& path) {
+    return !platform::PathExists(path) || platform::IsDirectory(path);
 }
 
 // Removes what an earlier package of the same name left in its viewer folder. Only a folder
@@ -117,6 +125,8 @@ void TForm2::BuildLayout() {
     FolderTree1->SetIndent(19);
     FolderTree1->ShowError = [this](const QString& text) { ShowError(text); };
     FolderTree1->OnClick = [this] { FolderTree1Click(); };
+    connect(FolderTree1, &preview::TFolderTreeView::ItemsChanged, this,
+            &TForm2::DropVanishedPreview);
 
     GroupBox2 = new QGroupBox(QStringLiteral(" Просмотр "), this);
     GroupBox2->setFont(UiFont(true));
@@ -153,6 +163,8 @@ void TForm2::BuildLayout() {
 }
 
 void TForm2::ViewPackage(const std::string& archivePath, const std::string& viewerFolder) {
+    // Watching again before the folder is rewritten, so the tree follows the extraction.
+    FolderTree1->SetAutoRefresh(true);
     if (!viewerFolder.empty()) {
         EmptyViewerFolder(viewerFolder);
         archive::TZipExtractor extractor;
@@ -162,7 +174,8 @@ void TForm2::ViewPackage(const std::string& archivePath, const std::string& view
         extractor.SetExtractDir(viewerFolder);
         extractor.Extract();
     }
-    CodeView1->ResetContents();
+    // Cleared after the extraction: a click while it ran may have previewed a file.
+    ClearPreview();
     FolderTree1->SetRoot(QString::fromStdString(viewerFolder));
     viewerFolder_ = viewerFolder;
     show();
@@ -174,6 +187,12 @@ void TForm2::showEvent(QShowEvent* event) {
     if (!event->spontaneous())
         FormShow();
     QWidget::showEvent(event);
+}
+
+void TForm2::closeEvent(QCloseEvent* event) {
+    // A closed viewer has no tree to keep up to date; its watcher thread ends here.
+    FolderTree1->SetAutoRefresh(false);
+    QWidget::closeEvent(event);
 }
 
 void TForm2::FormShow() {
@@ -200,6 +219,7 @@ void TForm2::FolderTree1Click() {
         const std::string prefix = root.substr(0, root.rfind('/') + 1);
         const std::string path = prefix + BuildNodePath(FolderTree1->Selected(), '/');
         StatusPanels[5]->setText(QString::fromStdString(path));
+        shownPath_ = path;
         if (!IsPreviewableFile(path))
             return;
         Preview(path);
@@ -209,6 +229,7 @@ void TForm2::FolderTree1Click() {
 }
 
 void TForm2::Preview(const std::string& path) {
+    previewPath_ = path;
     CodeView1->ResetContents();
     CodeView1->Lines().LoadFromFile(path);
     const PreviewKind kind = PreviewKindOf(path);
@@ -239,12 +260,42 @@ highlight::TCustomHighlighter* TForm2::HighlighterFor(PreviewKind kind) const {
 
 void TForm2::ShowPicture(const std::string& path) {
     picture_.LoadFromFile(path);  // a failure keeps the previous picture
+    picturePath_ = path;
     QImage canvas(picture_.Width(), picture_.Height(), QImage::Format_RGB32);
     canvas.fill(GroupBox2->palette().color(QPalette::Window));
     if (const preview::TGraphic* graphic = picture_.Graphic())
         graphic->Draw(canvas, QRect(0, 0, canvas.width(), canvas.height()));
     Image1->setPixmap(QPixmap::fromImage(canvas));
     Image1->resize(canvas.size());  // the control takes the picture's size
+}
+
+void TForm2::ClearPreview() {
+    picture_.Clear();
+    picturePath_.clear();
+    Image1->clear();
+    previewPath_.clear();
+    CodeView1->ResetContents();
+    CodeView1->viewport()->update();
+    shownPath_.clear();
+    StatusPanels[5]->clear();
+}
+
+void TForm2::DropVanishedPreview() {
+    if (!previewPath_.empty() && FileGone(previewPath_)) {
+        ClearPreview();
+        return;
+    }
+    // A picture can outlive its preview: a later click on a file without a highlighter keeps
+    // it on view.
+    if (!picturePath_.empty() && FileGone(picturePath_)) {
+        picture_.Clear();
+        picturePath_.clear();
+        Image1->clear();
+    }
+    if (!shownPath_.empty() && !platform::PathExists(shownPath_)) {
+        shownPath_.clear();
+        StatusPanels[5]->clear();
+    }
 }
 
 }  // namespace kelvara::viewer

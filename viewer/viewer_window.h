@@ -37,8 +37,9 @@ class TForm2 : public QWidget {
     ~TForm2() override;
 
     // The view command's work after the main window built the paths: empties and unpacks the
-    // viewer folder, resets the text view, roots the tree there and shows the window. Throws
-    // (the tree's "Error setting path" among others) without showing the window.
+    // viewer folder, clears the preview (picture, text and path), roots the tree there and
+    // shows the window. Throws (the tree's "Error setting path" among others) without showing
+    // the window.
     void ViewPackage(const std::string& archivePath, const std::string& viewerFolder);
 
     void FolderTree1Click();
@@ -64,17 +65,26 @@ class TForm2 : public QWidget {
 
   protected:
     void showEvent(QShowEvent* event) override;
+    // Hides the window and stops the tree's watcher; the next view command starts it again.
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     void BuildLayout();
     void FormShow();
     void Preview(const std::string& path);
     void ShowPicture(const std::string& path);
+    // No picture, an empty text view and an empty path.
+    void ClearPreview();
+    // After the tree lost items: drops what is shown of a file that is no longer on disk.
+    void DropVanishedPreview();
     // The highlighter of a text preview, or nullptr.
     highlight::TCustomHighlighter* HighlighterFor(PreviewKind kind) const;
 
     std::string viewerFolder_;
     preview::TPicture picture_;
+    std::string previewPath_;  // the file whose lines were loaded last
+    std::string picturePath_;  // the file of the picture on view
+    std::string shownPath_;    // the clicked path in the status bar
 };
 
 }  // namespace kelvara::viewer
