@@ -17,9 +17,9 @@
 #include <algorithm>
 #include <exception>
 
-#include "app/collection/install_package.h"
-#include "app/collection/texts.h"
-#include "app/collection/widget_name.h"
+#include "collection/install_package.h"
+#include "app/texts.h"
+#include "collection/widget_name.h"
 #include "platform/documents_folder.h"
 #include "platform/file_icons.h"
 #include "platform/file_system.h"
@@ -78,7 +78,7 @@ TForm1::TForm1(std::unique_ptr<UserDialogs> dialogs, QWidget* parent)
 TForm1::~TForm1() = default;
 
 void TForm1::BuildLayout() {
-    setWindowTitle(QString::fromUtf8(collection::kWindowCaption));
+    setWindowTitle(QString::fromUtf8(kWindowCaption));
     setWindowIcon(QIcon(QStringLiteral(":/icons/kelvara.png")));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
@@ -270,7 +270,7 @@ void TForm1::SetStatus(int panel, const QString& text) {
 }
 
 void TForm1::ListView1Click() {
-    SetStatus(1, QString::fromUtf8(collection::kStatusChecked) + QString::number(CheckedCount()));
+    SetStatus(1, QString::fromUtf8(kStatusChecked) + QString::number(CheckedCount()));
 }
 
 void TForm1::N1Click() {
@@ -286,9 +286,9 @@ void TForm1::N2Click() {
 }
 
 void TForm1::ShowCounts() {
-    SetStatus(0, QString::fromUtf8(collection::kStatusFound) +
+    SetStatus(0, QString::fromUtf8(kStatusFound) +
                      QString::number(ListView1->topLevelItemCount()));
-    SetStatus(1, QString::fromUtf8(collection::kStatusChecked) + QString::number(0));
+    SetStatus(1, QString::fromUtf8(kStatusChecked) + QString::number(0));
 }
 
 void TForm1::Rescan() {

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "app/collection/collection_scan.h"
-#include "app/collection/row_ordering.h"
+#include "collection/collection_scan.h"
+#include "collection/row_ordering.h"
 #include "app/user_dialogs.h"
 
 class QGroupBox;

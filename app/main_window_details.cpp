@@ -4,9 +4,9 @@
 #include <QLabel>
 #include <QTreeWidget>
 
-#include "app/collection/manifest.h"
-#include "app/collection/package_extraction.h"
-#include "app/collection/texts.h"
+#include "collection/manifest.h"
+#include "collection/package_extraction.h"
+#include "collection/texts.h"
 #include "app/main_window.h"
 #include "platform/documents_folder.h"
 #include "platform/file_system.h"

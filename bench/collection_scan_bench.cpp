@@ -8,8 +8,8 @@
 #include <fstream>
 #include <string>
 
-#include "app/collection/collection_scan.h"
-#include "app/collection/widget_name.h"
+#include "collection/collection_scan.h"
+#include "collection/widget_name.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "app/collection/manifest.h"
-#include "app/collection/widget_name.h"
+#include "collection/manifest.h"
+#include "collection/widget_name.h"
 #include "platform/code_pages.h"
 #include "support/temp_folder.h"
 #include "support/zip_writer.h"

@@ -1,17 +1,12 @@
 // The user-visible texts of the main window and its commands.
 #pragma once
 
-namespace kelvara::collection {
+namespace kelvara::app {
 
 inline constexpr const char* kWindowCaption = "Kelvara by Dostrin  v.0.3";
-
 inline constexpr const char* kStatusFound = "Всего найдено виджетов:  ";
 inline constexpr const char* kStatusChecked = "Выбрано виджетов:  ";
 inline constexpr const char* kStatusAdding = "Добавление ";
-inline constexpr const char* kStatusDeleting = "Удаление ";
-inline constexpr const char* kStatusCopying = "Копирование ";
-inline constexpr const char* kStatusGeneratingPage = "Генерация страницы...";
-
 inline constexpr const char* kAddDonePrefix = "Добавление виджетов успешно завершено. Добавлено ";
 inline constexpr const char* kAddDoneSuffix = " виджета(ов).";
 inline constexpr const char* kNothingToDelete = "Вы не выбрали ни одного виджета для удаления.";
@@ -23,10 +18,5 @@ inline constexpr const char* kDeleteFailed =
 inline constexpr const char* kNothingToPackage = "Вы не выбрали ни одного виджета.";
 inline constexpr const char* kPackageDone =
     "Генерация пакета установки виджетов успешно завершена.";
-inline constexpr const char* kInstallWord = "Установить";
 
-inline constexpr const char* kUnknownValue = "Неизвестно";
-inline constexpr const char* kNetworkAllowed = "Разрешено";
-inline constexpr const char* kNetworkDenied = "Запрещено";
-
-}  // namespace kelvara::collection
+}  // namespace kelvara::app

@@ -1,4 +1,4 @@
-#include "app/collection/install_package.h"
+#include "collection/install_package.h"
 
 #include <unistd.h>
 
@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <stdexcept>
 
-#include "app/collection/file_copy.h"
-#include "app/collection/texts.h"
+#include "collection/file_copy.h"
+#include "collection/texts.h"
 #include "platform/file_system.h"
 
 namespace kelvara::collection {

@@ -1,8 +1,8 @@
-#include "app/collection/package_deletion.h"
+#include "collection/package_deletion.h"
 
 #include <unistd.h>
 
-#include "app/collection/texts.h"
+#include "collection/texts.h"
 #include "platform/file_system.h"
 
 namespace kelvara::collection {

@@ -1,4 +1,4 @@
-#include "app/collection/file_copy.h"
+#include "collection/file_copy.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "app/collection/collection_scan.h"
+#include "collection/collection_scan.h"
 
 #include <algorithm>
 #include <exception>

@@ -1,7 +1,7 @@
-#include "app/collection/widget_name.h"
+#include "collection/widget_name.h"
 
-#include "app/collection/manifest.h"
-#include "app/collection/package_extraction.h"
+#include "collection/manifest.h"
+#include "collection/package_extraction.h"
 #include "platform/file_system.h"
 #include "platform/scratch_folder.h"
 

@@ -1,4 +1,4 @@
-#include "app/collection/row_ordering.h"
+#include "collection/row_ordering.h"
 
 namespace kelvara::collection {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/collection/manifest.h"
+#include "collection/manifest.h"
 
 #include <libxml/parser.h>
 #include <libxml/tree.h>

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/collection/install_package.h"
+#include "collection/install_package.h"
 
 namespace kelvara::collection {
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "app/collection/collection_scan.h"
+#include "collection/collection_scan.h"
 
 namespace kelvara::collection {
 

@@ -1,4 +1,4 @@
-#include "app/collection/package_extraction.h"
+#include "collection/package_extraction.h"
 
 #include <unistd.h>
 
