@@ -1,7 +1,5 @@
 #include "viewer/viewer_window.h"
 
-#include <sys/stat.h>
-
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -52,11 +50,11 @@ std::string FileNamePart(const std::string& path) {
 // A file that exists, is not a folder and has a modification time that a packed date can
 // hold (1980 to 2107).
 bool IsPreviewableFile(const std::string& path) {
-    struct stat st;
-    if (stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode))
+    if (!platform::PathExists(path) || platform::IsDirectory(path))
         return false;
+    const time_t modified = platform::FileModified(path);
     struct tm local {};
-    if (!localtime_r(&st.st_mtime, &local))
+    if (modified == -1 || !localtime_r(&modified, &local))
         return false;
     return local.tm_year >= 80 && local.tm_year <= 207;
 }
