@@ -1,7 +1,5 @@
 #include "collection/install_package.h"
 
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <stdexcept>
@@ -59,15 +57,6 @@ std::string UrlEncoded(const std::string& text) {
     throw std::runtime_error("I/O error " + std::to_string(error));
 }
 
-std::string ExecutableFolder() {
-    char buffer[4096];
-    ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-    if (n <= 0)
-        return "./";
-    std::string path(buffer, static_cast<size_t>(n));
-    return path.substr(0, path.rfind('/') + 1);
-}
-
 }  // namespace
 
 std::string LinkLine(const std::string& caption) {
@@ -120,7 +109,7 @@ void BuildInstallPackage(const std::string& collectionFolder, const std::string&
 }
 
 std::string TemplatePath() {
-    const std::string folder = ExecutableFolder();
+    const std::string folder = platform::ExecutableFolder();
     const std::string beside = folder + "temp";
     if (platform::IsRegularFile(beside))
         return beside;

@@ -1,7 +1,5 @@
 #include "collection/package_deletion.h"
 
-#include <unistd.h>
-
 #include "collection/texts.h"
 #include "platform/file_system.h"
 
@@ -16,7 +14,7 @@ std::vector<std::string> DeletePackages(const std::string& folder,
             progress(kStatusDeleting + caption + "...");
         const std::string path = folder + caption;
         if (!platform::IsRegularFile(path) || platform::IsReadOnly(path) ||
-            unlink(path.c_str()) != 0)
+            !platform::RemoveFile(path))
             failed.push_back(caption);
     }
     return failed;
