@@ -3,6 +3,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <memory>
 
 #include "preview/png_render.h"
 
@@ -72,12 +73,19 @@ void DrawPng(const TPngGraphic& graphic, QPainter& painter, const QRect& rect) {
 }
 
 QImage RenderPngOverWhite(const TPngGraphic& graphic) {
-    if (graphic.Empty() || graphic.Width() == 0 || graphic.Height() == 0) {
+    auto rendered = std::make_unique<TPixelImage>(RenderPngPixelsOverWhite(graphic));
+    if (rendered->pixels.empty()) {
         return {};
     }
-    QImage image(int(graphic.Width()), int(graphic.Height()), QImage::Format_RGB32);
-    image.fill(Qt::white);
-    DrawOnRgb32(graphic, image, image.rect());
+    // The image takes over the pixel buffer instead of copying it.
+    TPixelImage* owner = rendered.get();
+    QImage image(
+        reinterpret_cast<uchar*>(owner->pixels.data()), owner->width, owner->height,
+        qsizetype(owner->width) * 4, QImage::Format_RGB32,
+        [](void* info) { delete static_cast<TPixelImage*>(info); }, owner);
+    if (!image.isNull()) {
+        rendered.release();
+    }
     return image;
 }
 

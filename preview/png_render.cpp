@@ -180,4 +180,19 @@ void DrawPngPixels(const TPngGraphic& graphic, const TPixelCanvas& canvas, TDraw
     }
 }
 
+TPixelImage RenderPngPixelsOverWhite(const TPngGraphic& graphic) {
+    TPixelImage image;
+    // A loaded header never exceeds the pixel limit; the check keeps the canvas bounded anyway.
+    if (graphic.Empty() || graphic.Width() == 0 || graphic.Height() == 0 ||
+        uint64_t(graphic.Width()) * graphic.Height() > kPngMaxPixels) {
+        return image;
+    }
+    image.width = int(graphic.Width());
+    image.height = int(graphic.Height());
+    image.pixels.assign(size_t(image.width) * size_t(image.height), 0xFFFFFFFFu);
+    DrawPngPixels(graphic, {image.pixels.data(), image.width, image.height, image.width},
+                  {0, 0, image.width, image.height});
+    return image;
+}
+
 }  // namespace kelvara::preview

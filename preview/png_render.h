@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "preview/png_graphic.h"
 
@@ -30,6 +31,17 @@ struct TDrawRect {
 // Draws the image scaled into the rectangle; the parts outside the canvas are clipped. An
 // empty image or a rectangle without area draws nothing.
 void DrawPngPixels(const TPngGraphic& graphic, const TPixelCanvas& canvas, TDrawRect rect);
+
+// Pixels in rows of 0xAARRGGBB words, with no gap between rows.
+struct TPixelImage {
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> pixels;
+};
+
+// The image at its natural size drawn over opaque white; 0 x 0 without pixels for an empty
+// graphic.
+TPixelImage RenderPngPixelsOverWhite(const TPngGraphic& graphic);
 
 // The colour left out in bit mode, when there is one.
 std::optional<TPaletteEntry> TransparentColour(const TPngGraphic& graphic);
