@@ -4,7 +4,7 @@
 #include <exception>
 
 #include "platform/file_system.h"
-#include "platform/locale_text.h"
+#include "platform/qt/locale_text.h"
 
 namespace kelvara::collection {
 

@@ -18,6 +18,7 @@
 #include "highlight/jscript_highlighter.h"
 #include "highlight/xml_highlighter.h"
 #include "platform/file_system.h"
+#include "platform/qt/widgets/window_chrome.h"
 #include "platform/scratch_folder.h"
 #include "preview/code_view.h"
 #include "preview/folder_tree_view.h"
@@ -25,13 +26,6 @@
 
 namespace kelvara::viewer {
 namespace {
-
-QFont UiFont(bool bold) {
-    QFont font = QApplication::font();
-    font.setPixelSize(11);
-    font.setBold(bold);
-    return font;
-}
 
 QFont MonospaceFont(int pixels) {
     QFont font(QStringLiteral("DejaVu Sans Mono"));
@@ -107,14 +101,14 @@ void TForm2::BuildLayout() {
                    Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint |
                    Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(919, 417);
-    setFont(UiFont(false));
+    setFont(platform::WindowFont(false));
 
     GroupBox1 = new QGroupBox(QStringLiteral(" Дерево проекта "), this);
-    GroupBox1->setFont(UiFont(true));
+    GroupBox1->setFont(platform::WindowFont(true));
     GroupBox1->setGeometry(8, 8, 193, 385);
     FolderTree1 = new preview::TFolderTreeView(GroupBox1);
     FolderTree1->setGeometry(8, 16, 177, 369);
-    FolderTree1->setFont(UiFont(false));
+    FolderTree1->setFont(platform::WindowFont(false));
     FolderTree1->SetObjectTypes(preview::otFolders | preview::otNonFolders | preview::otHidden);
     FolderTree1->SetUseShellImages(true);
     FolderTree1->SetAutoRefresh(true);
@@ -127,7 +121,7 @@ void TForm2::BuildLayout() {
             &TForm2::DropVanishedPreview);
 
     GroupBox2 = new QGroupBox(QStringLiteral(" Просмотр "), this);
-    GroupBox2->setFont(UiFont(true));
+    GroupBox2->setFont(platform::WindowFont(true));
     GroupBox2->setGeometry(200, 8, 713, 385);
     // Created before the text view, so the view covers the picture while it is visible.
     Image1 = new QLabel(GroupBox2);
@@ -141,23 +135,9 @@ void TForm2::BuildLayout() {
     CodeView1->SetGutter(gutter);
     CodeView1->SetReadOnly(true);
 
-    StatusBar1 = new QWidget(this);
-    StatusBar1->setGeometry(0, 417 - 19, 919, 19);
-    auto* layout = new QHBoxLayout(StatusBar1);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(2);
-    for (int i = 0; i < 6; ++i) {
-        StatusPanels[i] = new QLabel(StatusBar1);
-        StatusPanels[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        StatusPanels[i]->setFont(UiFont(false));
-        if (i < 5) {
-            StatusPanels[i]->setFixedWidth(50);
-            layout->addWidget(StatusPanels[i]);
-        } else {
-            StatusPanels[i]->setMinimumWidth(50);
-            layout->addWidget(StatusPanels[i], 1);  // the clicked path, to the right end
-        }
-    }
+    // The last panel holds the clicked path and reaches to the right end.
+    StatusBar1 = platform::MakeStatusBar(this, QRect(0, 417 - 19, 919, 19),
+                                         {50, 50, 50, 50, 50, 50}, StatusPanels);
 }
 
 void TForm2::ViewPackage(const std::string& archivePath, const std::string& viewerFolder) {

@@ -1,4 +1,4 @@
-#include "platform/file_icons.h"
+#include "platform/qt/widgets/file_icons.h"
 
 #include <QApplication>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "platform/locale_text.h"
+#include "platform/qt/locale_text.h"
 
 #include <QCollator>
 #include <QDateTime>
