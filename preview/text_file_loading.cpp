@@ -14,6 +14,8 @@
 namespace kelvara::preview {
 namespace {
 
+static_assert(sizeof(TextLineSpan) == kLineRecordBytes, "a line span is counted as a record");
+
 std::u16string DecodeUtf16(std::string_view bytes, bool bigEndian) {
     if (bytes.size() % 2 != 0)
         throw TextEncodingError("Number of chars must be a multiple of 2");
