@@ -1,6 +1,8 @@
 #include "collection/manifest.h"
 
+#include <libxml/encoding.h>
 #include <libxml/parser.h>
+#include <libxml/parserInternals.h>
 #include <libxml/tree.h>
 #include <libxml/xmlerror.h>
 
@@ -9,6 +11,8 @@
 #include <cstring>
 #include <fstream>
 #include <sstream>
+
+#include "platform/code_pages.h"
 
 namespace kelvara::collection {
 namespace {
@@ -24,10 +28,32 @@ xmlParserInputPtr RefuseExternalLoad(const char*, const char*, xmlParserCtxtPtr)
 
 void IgnoreMessages(void*, const char*, ...) {}
 
+// Windows-1251 to UTF-8 for the parser through the platform's code-page layer, so that a
+// manifest decodes every byte as text files do (the parser's own converter refuses 0x98).
+// Converts whole bytes while they fit; the parser passes the rest again.
+int Windows1251Input(unsigned char* out, int* outlen, const unsigned char* in, int* inlen) {
+    int produced = 0, consumed = 0;
+    while (consumed < *inlen) {
+        xmlChar utf8[4];
+        const int size = xmlCopyCharMultiByte(utf8, platform::Windows1251Char(in[consumed]));
+        if (size <= 0 || produced + size > *outlen)
+            break;
+        std::memcpy(out + produced, utf8, static_cast<size_t>(size));
+        produced += size;
+        ++consumed;
+    }
+    *inlen = consumed;
+    *outlen = produced;
+    return produced;
+}
+
 struct ParserSetup {
     ParserSetup() {
         xmlInitParser();
         xmlSetExternalEntityLoader(RefuseExternalLoad);
+        // Registered handlers are found by name before the system converter is asked.
+        xmlNewCharEncodingHandler("WINDOWS-1251", Windows1251Input, nullptr);
+        xmlAddEncodingAlias("WINDOWS-1251", "CP1251");
     }
 };
 

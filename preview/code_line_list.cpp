@@ -1,6 +1,8 @@
 #include "preview/code_line_list.h"
 
 #include <algorithm>
+#include <climits>
+#include <new>
 #include <stdexcept>
 
 #include "preview/code_text_layout.h"
@@ -31,6 +33,8 @@ size_t TCodeLineList::GrownCapacity(size_t capacity) {
 void TCodeLineList::EnsureCapacity(size_t needed) {
     if (needed <= capacity_)
         return;
+    if (needed > kMaxTextLines)
+        throw std::length_error("Too many lines");
     size_t capacity = capacity_;
     while (capacity < needed)
         capacity = GrownCapacity(capacity);
@@ -38,11 +42,24 @@ void TCodeLineList::EnsureCapacity(size_t needed) {
     capacity_ = capacity;
 }
 
-TCodeLineList::Record TCodeLineList::MakeRecord(std::u16string_view text) {
-    Record r{buffer_.size(), static_cast<std::uint32_t>(text.size()), kUnscanned, -1,
-             kFlagWidthUnknown};
+TCodeLineList::Record TCodeLineList::FreshRecord(size_t start, size_t length) {
+    return Record{static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(length), kUnscanned,
+                  0, kFlagWidthUnknown};
+}
+
+size_t TCodeLineList::AppendText(std::u16string_view text) {
+    if (buffer_.size() + text.size() > kMaxTextUnits) {
+        Compact();
+        if (buffer_.size() + text.size() > kMaxTextUnits)
+            throw std::length_error("Text too long");
+    }
+    const size_t start = buffer_.size();
     buffer_.append(text);
-    return r;
+    return start;
+}
+
+TCodeLineList::Record TCodeLineList::MakeRecord(std::u16string_view text) {
+    return FreshRecord(AppendText(text), text.size());
 }
 
 void TCodeLineList::ReleaseText(const Record& record) {
@@ -52,12 +69,16 @@ void TCodeLineList::ReleaseText(const Record& record) {
 void TCodeLineList::CompactIfWasteful() {
     if (wasted_ < kCompactionThreshold || wasted_ < buffer_.size() / 2)
         return;
+    Compact();
+}
+
+void TCodeLineList::Compact() {
     std::u16string compact;
     compact.reserve(buffer_.size() - wasted_);
     for (Record& r : records_) {
         const size_t start = compact.size();
         compact.append(buffer_, r.start, r.length);
-        r.start = start;
+        r.start = static_cast<std::uint32_t>(start);
     }
     buffer_ = std::move(compact);
     wasted_ = 0;
@@ -119,11 +140,11 @@ void TCodeLineList::Put(int index, std::u16string_view text) {
         r.length = static_cast<std::uint32_t>(text.size());
     } else {
         ReleaseText(r);
-        const Record fresh = MakeRecord(text);
-        r.start = fresh.start;
-        r.length = fresh.length;
+        const size_t start = AppendText(text);  // may compact: r.start moves, r stays valid
+        r.start = static_cast<std::uint32_t>(start);
+        r.length = static_cast<std::uint32_t>(text.size());
     }
-    r.width = -1;
+    r.width = 0;
     r.flags = kFlagWidthUnknown;
     InvalidateLongest();
     CompactIfWasteful();
@@ -160,18 +181,26 @@ void TCodeLineList::Clear() {
 }
 
 void TCodeLineList::SetText(std::u16string text, TextEncoding encoding) {
+    if (text.size() > kMaxTextUnits)
+        throw std::length_error("Text too long");
+    const size_t count = CountLines(text);
+    if (count > kMaxTextLines)
+        throw std::length_error("Too many lines");
+    AdoptText(std::move(text), count, encoding);
+}
+
+void TCodeLineList::AdoptText(std::u16string text, size_t count, TextEncoding encoding) {
+    // Allocated before anything changes, and exactly: a loaded file has no growth slack.
+    std::vector<Record> records;
+    records.reserve(count);
     BeginUpdate();
     streaming_ = true;
     Clear();
     buffer_ = std::move(text);
-    // Count first so the records are allocated once.
-    size_t count = 0;
-    ForEachLine(buffer_, [&count](size_t, size_t) { ++count; });
-    records_.reserve(count);
+    records_ = std::move(records);
     capacity_ = count;
     lineBreak_ = ForEachLine(buffer_, [this](size_t start, size_t length) {
-        records_.push_back(
-            {start, static_cast<std::uint32_t>(length), kUnscanned, -1, kFlagWidthUnknown});
+        records_.push_back(FreshRecord(start, length));
     });
     encoding_ = encoding;
     Notify(&TCodeLineListObserver::LinesInserted, 0, Count());
@@ -179,14 +208,24 @@ void TCodeLineList::SetText(std::u16string text, TextEncoding encoding) {
     EndUpdate();
 }
 
-void TCodeLineList::LoadFromFile(const std::string& path) {
+void TCodeLineList::LoadFromFile(const std::string& path, std::uint64_t memoryBudget) {
     TextEncoding encoding = TextEncoding::EightBit;
     std::u16string text;
-    {
-        const std::string bytes = ReadWholeFile(path);
-        text = DecodeCharacters(bytes, encoding);
-    }  // the raw bytes are gone before the records exist
-    SetText(std::move(text), encoding);
+    std::uint64_t fileSize = 0;
+    try {
+        {
+            const std::string bytes = ReadWholeFile(path, memoryBudget);
+            fileSize = bytes.size();
+            text = DecodeCharacters(bytes, encoding);
+        }  // the raw bytes are gone before the records exist
+        const size_t count = CountLines(text);
+        CheckTextFits(path, fileSize, text.size(), count, memoryBudget);
+        AdoptText(std::move(text), count, encoding);
+    } catch (const std::bad_alloc&) {
+        // Within the budget, yet the system (a process limit, say) refused the memory.
+        throw TextFileTooLargeError("File \"" + path + "\" (" + std::to_string(fileSize) +
+                                    " bytes) is too large to load: there is not enough memory");
+    }
 }
 
 std::u16string TCodeLineList::Text(std::u16string_view separator) const {
@@ -204,14 +243,17 @@ void TCodeLineList::ComputeWidth(const Record& r) const {
         return;
     const std::u16string_view text = std::u16string_view(buffer_).substr(r.start, r.length);
     const bool tabs = text.find(u'\t') != std::u16string_view::npos;
-    r.width = tabs ? preview::ExpandedWidth(text, tabWidth_) : static_cast<std::int32_t>(r.length);
+    r.width = tabs ? std::min(preview::ExpandedWidth(text, tabWidth_), kMaxCachedWidth) : 0;
     r.flags = tabs ? kFlagHasTabs : kFlagHasNoTabs;
 }
 
 int TCodeLineList::ExpandedWidth(int index) const {
     CheckIndex(index, Count());
-    ComputeWidth(records_[index]);
-    return records_[index].width;
+    const Record& r = records_[index];
+    ComputeWidth(r);
+    if (r.flags & kFlagHasNoTabs)
+        return static_cast<int>(std::min<std::uint32_t>(r.length, INT_MAX));
+    return static_cast<int>(r.width);
 }
 
 bool TCodeLineList::HasTabs(int index) const {
@@ -229,7 +271,7 @@ void TCodeLineList::SetTabWidth(int width) {
     // Only lines with tabs change width.
     for (Record& r : records_)
         if (!(r.flags & kFlagHasNoTabs)) {
-            r.width = -1;
+            r.width = 0;
             r.flags = kFlagWidthUnknown;
         }
     InvalidateLongest();

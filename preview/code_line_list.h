@@ -1,6 +1,8 @@
 // The line store of the text view. All line texts live in one UTF-16 buffer; each line is a
-// small record (where its text lies, its stored range state, its cached width after tab
-// expansion and flags), so a large file costs no heap object per line.
+// 16-byte record (where its text lies, its stored range state, its cached width after tab
+// expansion and flags), so a large file costs no heap object per line. A loaded file's records
+// are allocated exactly, with no growth slack; the buffer holds at most kMaxTextUnits UTF-16
+// units and the store at most kMaxTextLines lines (std::length_error beyond).
 //
 // Every change is bracketed by BeginUpdate / EndUpdate; observers hear "changing" when the
 // outermost bracket opens and "changed" when it closes, and in between what happened (cleared,
@@ -30,6 +32,7 @@ class TCodeLineListObserver {
 class TCodeLineList {
   public:
     static constexpr int kUnscanned = -1;
+    static constexpr int kMaxCachedWidth = (1 << 29) - 1;
 
     TCodeLineList() = default;
     TCodeLineList(const TCodeLineList&) = delete;
@@ -54,16 +57,18 @@ class TCodeLineList {
     // Replaces the contents with the lines of a decoded text (buffer taken over, no copy) and
     // records the line-break kind found; observers hear one insertion of all lines.
     void SetText(std::u16string text, TextEncoding encoding = TextEncoding::EightBit);
-    // Replaces the contents with a file's lines; a file that cannot be opened or decoded leaves
-    // the list unchanged (TextFileOpenError, TextEncodingError).
-    void LoadFromFile(const std::string& path);
+    // Replaces the contents with a file's lines; a file that cannot be opened or decoded, or
+    // that is too large to load within `memoryBudget` bytes (text_file_loading.h), leaves the
+    // list unchanged (TextFileOpenError, TextEncodingError, TextFileTooLargeError).
+    void LoadFromFile(const std::string& path, std::uint64_t memoryBudget = TextMemoryBudget());
     // All lines joined by `separator`.
     std::u16string Text(std::u16string_view separator = u"\n") const;
 
     int RangeState(int index) const { return records_[index].range; }
     void SetRangeState(int index, int state) { records_[index].range = state; }
 
-    // Width in cells after expanding tabs (wide glyphs not counted); cached per line.
+    // Width in cells after expanding tabs (wide glyphs not counted); cached per line. The cache
+    // of a line with tabs holds up to kMaxCachedWidth cells; a wider line reports that.
     int ExpandedWidth(int index) const;
     bool HasTabs(int index) const;
     int TabWidth() const { return tabWidth_; }
@@ -93,18 +98,28 @@ class TCodeLineList {
         kFlagHasNoTabs = 2,
         kFlagWidthUnknown = 4,
     };
+    // Packed into 16 bytes: the width of a line without tabs is its length, so only lines with
+    // tabs need the cached width, and 29 bits of it leave room for the three flags.
     struct Record {
-        std::uint64_t start;
+        std::uint32_t start;  // in buffer_
         std::uint32_t length;
         std::int32_t range;
-        mutable std::int32_t width;
-        mutable std::uint8_t flags;
+        mutable std::uint32_t width : 29;
+        mutable std::uint32_t flags : 3;
     };
+    static_assert(sizeof(Record) == kLineRecordBytes, "loading's memory limit counts on it");
 
+    static Record FreshRecord(size_t start, size_t length);
+    // Replaces the contents with `text`, which holds `count` lines.
+    void AdoptText(std::u16string text, size_t count, TextEncoding encoding);
+    // Appends text to the buffer (compacting it first when it would outgrow the offsets) and
+    // returns where it starts.
+    size_t AppendText(std::u16string_view text);
     Record MakeRecord(std::u16string_view text);
     void EnsureCapacity(size_t needed);
     void ReleaseText(const Record& record);
     void CompactIfWasteful();
+    void Compact();
     void InvalidateLongest() { longestIndex_ = -1; }
     void Notify(void (TCodeLineListObserver::*event)(int, int), int index, int count);
     void ComputeWidth(const Record& record) const;

@@ -1,9 +1,23 @@
 // Turning the bytes of a text file into lines of UTF-16 text: the byte-order mark picks the
 // encoding (UTF-16 LE/BE, UTF-8); without one, the bytes are UTF-8 when they are valid UTF-8 and
-// Windows-1251 otherwise. Lines end at CR, LF or U+2028; CR LF is one break.
+// Windows-1251 otherwise (both decoded by the platform's code-page layer). Lines end at CR, LF
+// or U+2028; CR LF is one break.
+//
+// Loading stays within a memory budget, checked before the memory is taken:
+//  - reading and decoding hold the file's bytes and its UTF-16 text at once, at most
+//    kDecodeBytesPerFileByte (3) bytes per file byte, as no encoding gives more than one UTF-16
+//    unit per byte; checked from the file's size before reading (and, for a file whose size is
+//    not known in advance, against the bytes read so far);
+//  - the loaded lines hold the UTF-16 text and one record of kLineRecordBytes (16) per line;
+//    checked from the decoded text before the records are allocated.
+// The budget is half the machine's physical memory; the other half is left to the system and
+// the rest of the program. A text also holds at most kMaxTextUnits UTF-16 units and
+// kMaxTextLines lines (the line store's offsets and the view's line numbers). A file beyond any
+// of these limits is refused with TextFileTooLargeError; nothing already loaded is lost.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -25,6 +39,25 @@ class TextEncodingError : public std::runtime_error {
   public:
     using std::runtime_error::runtime_error;
 };
+
+// A file too large to load within the limits above: "File "<path>" (<size> bytes) is too large
+// to load: <why>".
+class TextFileTooLargeError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+constexpr std::uint64_t kDecodeBytesPerFileByte = 3;
+constexpr std::uint64_t kLineRecordBytes = 16;
+constexpr std::uint64_t kMaxTextUnits = 0xFFFFFFFFu;
+constexpr std::uint64_t kMaxTextLines = 0x7FFFFFFF;
+
+// Half the machine's physical memory.
+std::uint64_t TextMemoryBudget();
+// Throws TextFileTooLargeError, naming the file and its size, when a decoded text of `units`
+// UTF-16 units in `lines` lines cannot be held as lines within `budget` bytes.
+void CheckTextFits(const std::string& path, std::uint64_t fileSize, std::uint64_t units,
+                   std::uint64_t lines, std::uint64_t budget);
 
 // One line inside a contiguous text buffer.
 struct TextLineSpan {
@@ -102,16 +135,21 @@ LineBreakKind ForEachLine(std::u16string_view text, OnLine&& onLine) {
     return LineBreakKind::Dos;
 }
 
+// The number of lines ForEachLine finds.
+size_t CountLines(std::u16string_view text);
 std::vector<TextLineSpan> SplitLines(std::u16string_view text, LineBreakKind& kind);
 
 DecodedText DecodeTextBuffer(std::string_view bytes);
 TextFileContents DecodeText(std::string_view bytes);
 
-// Reads the whole file (shared for reading and writing by others) and decodes it.
-DecodedText LoadTextFileBuffer(const std::string& path);
+// Reads the whole file (shared for reading and writing by others) and decodes it, within the
+// memory limits above (a line span costs what a line record does).
+DecodedText LoadTextFileBuffer(const std::string& path, std::uint64_t budget = TextMemoryBudget());
+// One string per line on top of that, for small files.
 TextFileContents LoadTextFile(const std::string& path);
 
-// The raw bytes of a file; throws TextFileOpenError naming the file when it cannot be read.
-std::string ReadWholeFile(const std::string& path);
+// The raw bytes of a file; throws TextFileOpenError naming the file when it cannot be read, and
+// TextFileTooLargeError when decoding its bytes could need more than `budget` bytes.
+std::string ReadWholeFile(const std::string& path, std::uint64_t budget = TextMemoryBudget());
 
 }  // namespace kelvara::preview

@@ -119,5 +119,79 @@ TEST(CodeLineList, FailedLoadLeavesLinesAsTheyWere) {
     EXPECT_EQ(lines.LineBreak(), LineBreakKind::Dos);
 }
 
+TEST(CodeLineList, LoadedLinesCostSixteenBytesEachBeyondTheirText) {
+    test::TempFolder dir;
+    test::WriteFile(dir / "empty.txt", std::string(100000, '\n'));
+    TCodeLineList lines;
+    lines.LoadFromFile(dir / "empty.txt");
+    ASSERT_EQ(lines.Count(), 100001);
+    EXPECT_EQ(lines.Capacity(), 100001u);
+    EXPECT_LE(lines.MemoryUsed(), 100000 * sizeof(char16_t) + 100001 * kLineRecordBytes + 64);
+    // Records keep every field: range state, cached width and flags.
+    lines.SetRangeState(100000, 7);
+    EXPECT_EQ(lines.RangeState(100000), 7);
+    EXPECT_EQ(lines.RangeState(99999), TCodeLineList::kUnscanned);
+    EXPECT_EQ(lines.ExpandedWidth(5), 0);
+    EXPECT_FALSE(lines.HasTabs(5));
+}
+
+TEST(CodeLineList, FileBeyondTheMemoryBudgetIsRefusedAndLinesKept) {
+    test::TempFolder dir;
+    const std::string path = dir / "lines.txt";
+    test::WriteFile(path, std::string(1000, '\n'));  // 1001 lines: 2000 + 16016 bytes loaded
+    TCodeLineList lines;
+    lines.Add(u"kept");
+    // 3000 bytes for reading and decoding: refused from the file's size, before reading.
+    // Then the lines do not fit.
+    for (std::uint64_t budget : {2999u, 18015u}) {
+        try {
+            lines.LoadFromFile(path, budget);
+            FAIL() << budget;
+        } catch (const TextFileTooLargeError& e) {
+            EXPECT_EQ(std::string(e.what()).rfind(
+                          "File \"" + path + "\" (1000 bytes) is too large to load: it needs", 0),
+                      0u)
+                << e.what();
+        }
+        EXPECT_EQ(lines.Text(), u"kept");
+        EXPECT_EQ(lines.UpdateCount(), 0);
+    }
+    lines.LoadFromFile(path, 18016);
+    EXPECT_EQ(lines.Count(), 1001);
+    EXPECT_THROW(LoadTextFileBuffer(path, 18015), TextFileTooLargeError);
+    EXPECT_EQ(LoadTextFileBuffer(path, 18016).lines.size(), 1001u);
+}
+
+TEST(CodeLineList, EndlessDeviceIsCutOffAtTheLimit) {
+    TCodeLineList lines;
+    try {
+        lines.LoadFromFile("/dev/zero", 3 << 20);
+        FAIL();
+    } catch (const TextFileTooLargeError& e) {
+        EXPECT_EQ(std::string(e.what()).rfind(
+                      "File \"/dev/zero\" (more than 1048576 bytes) is too large to load", 0),
+                  0u)
+            << e.what();
+    }
+    EXPECT_TRUE(lines.Empty());
+}
+
+TEST(CodeLineList, TextBeyondTheStoreOffsetsOrLineNumbersIsRefused) {
+    const std::uint64_t plenty = ~std::uint64_t{0};
+    EXPECT_NO_THROW(CheckTextFits("f", 1, kMaxTextUnits, kMaxTextLines, plenty));
+    EXPECT_THROW(CheckTextFits("f", 1, kMaxTextUnits + 1, 1, plenty), TextFileTooLargeError);
+    try {
+        CheckTextFits("big.txt", 5, 1, kMaxTextLines + 1, plenty);
+        FAIL();
+    } catch (const TextFileTooLargeError& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "File \"big.txt\" (5 bytes) is too large to load: it has more than 2147483647 "
+                  "lines");
+    }
+    // The need saturates instead of wrapping round to a small number.
+    EXPECT_THROW(CheckTextFits("f", 1, 1, kMaxTextLines, kMaxTextLines * 16),
+                 TextFileTooLargeError);
+}
+
 }  // namespace
 }  // namespace kelvara::preview

@@ -43,14 +43,21 @@ TEST(TextFileLoading, WithoutMarkInvalidUtf8ReadsAsWindows1251) {
     // Overlong and surrogate forms are not UTF-8 either.
     EXPECT_EQ(DecodeText("\xC0\xAF").lines, Lines{u"\u0410\u0407"});
     EXPECT_EQ(DecodeText("\xED\xA0\x80").lines[0].size(), 3u);
+
+    // Every byte is a character: 0x98, unassigned in the code page's table, is U+0098 (a
+    // Shift-JIS text falls back to the 8-bit code page, for one).
+    EXPECT_EQ(DecodeText("\x82\xA0\x98\x41\x98").lines, Lines{u"\u201A\u00A0\u0098A\u0098"});
 }
 
-TEST(TextFileLoading, IllFormedUtf8AfterMarkBecomesReplacementCharacters) {
+TEST(TextFileLoading, IllFormedUtf8AfterMarkBecomesOneReplacementPerMaximalSubpart) {
     auto text = DecodeText(
         "\xEF\xBB\xBF"
         "a\xFF"
         "b\xE2\x82");
-    EXPECT_EQ(text.lines, Lines{u"a\uFFFDb\uFFFD\uFFFD"});
+    EXPECT_EQ(text.lines, Lines{u"a\uFFFDb\uFFFD"});
+    EXPECT_EQ(DecodeText("\xEF\xBB\xBF\xC0\xAF").lines, Lines{u"\uFFFD\uFFFD"});
+    EXPECT_EQ(DecodeText("\xEF\xBB\xBF\xE2\x82 \xE2\x82\xAC").lines, Lines{u"\uFFFD \u20AC"});
+    EXPECT_EQ(DecodeText("\xEF\xBB\xBF\x98").lines, Lines{u"\uFFFD"});
 }
 
 TEST(TextFileLoading, OddUtf16ByteCountFails) {
