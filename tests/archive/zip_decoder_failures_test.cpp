@@ -213,7 +213,8 @@ TEST_F(DecoderFailures, LegacyDecoderErrorsAreReportedForTheirEntry) {
     ambiguous.Put(0xFFFF, 16);
     BitWriter followers;  // reduce: a follower set of 33 characters
     followers.Put(33, 6);
-    followers.Put(0, 33 * 8);
+    for (int i = 0; i < 33; ++i)
+        followers.Put('f', 8);
 
     EXPECT_EQ(Extract({Compressed("control.txt", kMethodShrunk, badControl.Bytes(), 10, 0),
                        Compressed("cycle.txt", kMethodShrunk, cycle.Bytes(), 100, 0),
