@@ -21,9 +21,9 @@
 #include <new>
 #include <string>
 
-#include "preview/code_line_list.h"
-#include "preview/code_view.h"
-#include "tests/codeview/test_highlighter.h"
+#include "tests/textview/test_highlighter.h"
+#include "textview/code_line_list.h"
+#include "textview/qt/code_view.h"
 #if __has_include("highlight/jscript_highlighter.h")
 #include "highlight/jscript_highlighter.h"
 #define KELVARA_HAVE_JSCRIPT 1
@@ -63,7 +63,7 @@ void operator delete(void* p, size_t) noexcept {
 
 namespace {
 
-using namespace kelvara::preview;
+using namespace kelvara::textview;
 
 constexpr size_t kFileBytes = 50u << 20;
 

@@ -4,16 +4,16 @@
 #include <ostream>
 
 #include "cli/commands.h"
-#include "preview/png_errors.h"
-#include "preview/png_graphic.h"
-#include "preview/png_render.h"
+#include "png/png_errors.h"
+#include "png/png_graphic.h"
+#include "png/png_render.h"
 
 namespace kelvara::cli {
 
 namespace {
 
 // Binary PPM: "P6", width, height, 255, then red, green, blue bytes row by row.
-bool WritePpm(const preview::TPixelImage& image, int width, int height, const std::string& path) {
+bool WritePpm(const png::TPixelImage& image, int width, int height, const std::string& path) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << "P6\n" << width << ' ' << height << "\n255\n";
     std::string row(size_t(width) * 3, '\0');
@@ -36,14 +36,14 @@ int CmdPng(const Args& args, std::ostream&, std::ostream& err) {
     if (args.size() != 2) {
         return UsageError(err, "png", "expected FILE OUT.ppm");
     }
-    preview::TPngGraphic graphic;
-    preview::TPixelImage image;
+    png::TPngGraphic graphic;
+    png::TPixelImage image;
     try {
         graphic.LoadFromFile(args[0]);
-        image = preview::RenderPngPixelsOverWhite(graphic);
+        image = png::RenderPngPixelsOverWhite(graphic);
     } catch (const std::bad_alloc&) {
         // The canvas could not be allocated: the same text as a decoder out of memory.
-        err << preview::EPNGOutMemory().what() << "\n";
+        err << png::EPNGOutMemory().what() << "\n";
         return 1;
     } catch (const std::exception& error) {
         err << error.what() << "\n";

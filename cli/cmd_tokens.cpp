@@ -9,7 +9,7 @@
 #include "cli/commands.h"
 #include "highlight/highlighter_registry.h"
 #include "highlight/token_listing.h"
-#include "preview/code_line_list.h"
+#include "textview/code_line_list.h"
 
 namespace kelvara::cli {
 namespace {
@@ -50,7 +50,7 @@ int CmdTokens(const Args& args, std::ostream& out, std::ostream& err) {
     }
 
     // The text view's own line store, so that memory use and limits are the view's.
-    preview::TCodeLineList lines;
+    textview::TCodeLineList lines;
     try {
         lines.LoadFromFile(positional[1]);
     } catch (const std::exception& e) {

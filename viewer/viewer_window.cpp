@@ -20,8 +20,8 @@
 #include "platform/file_system.h"
 #include "platform/qt/widgets/window_chrome.h"
 #include "platform/scratch_folder.h"
-#include "preview/code_view.h"
 #include "preview/folder_tree_view.h"
+#include "textview/qt/code_view.h"
 #include "viewer/preview_kind.h"
 
 namespace kelvara::viewer {
@@ -127,10 +127,10 @@ void TForm2::BuildLayout() {
     Image1 = new QLabel(GroupBox2);
     Image1->setGeometry(16, 24, 105, 105);
     Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    CodeView1 = new preview::TCodeView(GroupBox2);
+    CodeView1 = new textview::TCodeView(GroupBox2);
     CodeView1->setGeometry(8, 16, 697, 361);
     CodeView1->SetTextFont(MonospaceFont(13));
-    preview::TCodeGutter gutter = CodeView1->Gutter();
+    textview::TCodeGutter gutter = CodeView1->Gutter();
     gutter.font = MonospaceFont(11);
     CodeView1->SetGutter(gutter);
     CodeView1->SetReadOnly(true);
@@ -241,7 +241,7 @@ void TForm2::ShowPicture(const std::string& path) {
     picturePath_ = path;
     QImage canvas(picture_.Width(), picture_.Height(), QImage::Format_RGB32);
     canvas.fill(GroupBox2->palette().color(QPalette::Window));
-    if (const preview::TGraphic* graphic = picture_.Graphic())
+    if (const png::TGraphic* graphic = picture_.Graphic())
         graphic->Draw(canvas, QRect(0, 0, canvas.width(), canvas.height()));
     Image1->setPixmap(QPixmap::fromImage(canvas));
     Image1->resize(canvas.size());  // the control takes the picture's size

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "preview/png_draw_picture.h"
+#include "png/qt/png_draw_picture.h"
 #include "viewer/preview_kind.h"
 
 class QGroupBox;
@@ -21,8 +21,11 @@ class TJScriptHighlighter;
 class TXmlHighlighter;
 }  // namespace kelvara::highlight
 
-namespace kelvara::preview {
+namespace kelvara::textview {
 class TCodeView;
+}  // namespace kelvara::textview
+
+namespace kelvara::preview {
 class TFolderTreeView;
 class TFolderTreeNode;
 }  // namespace kelvara::preview
@@ -55,7 +58,7 @@ class TForm2 : public QWidget {
     preview::TFolderTreeView* FolderTree1 = nullptr;
     QGroupBox* GroupBox2 = nullptr;
     QLabel* Image1 = nullptr;
-    preview::TCodeView* CodeView1 = nullptr;
+    textview::TCodeView* CodeView1 = nullptr;
     QWidget* StatusBar1 = nullptr;
     QLabel* StatusPanels[6] = {};
     std::unique_ptr<highlight::TCssHighlighter> CssHighlighter1;
@@ -81,7 +84,7 @@ class TForm2 : public QWidget {
     highlight::TCustomHighlighter* HighlighterFor(PreviewKind kind) const;
 
     std::string viewerFolder_;
-    preview::TPicture picture_;
+    png::TPicture picture_;
     std::string previewPath_;  // the file whose lines were loaded last
     std::string picturePath_;  // the file of the picture on view
     std::string shownPath_;    // the clicked path in the status bar

@@ -6,12 +6,12 @@
 
 #include <sstream>
 
+#include "png/png_graphic.h"
+#include "png/png_render.h"
+#include "png/qt/png_draw.h"
 #include "png_test_files.h"
-#include "preview/png_draw.h"
-#include "preview/png_graphic.h"
-#include "preview/png_render.h"
 
-namespace kelvara::preview {
+namespace kelvara::png {
 namespace {
 
 using test::BuildPng;
@@ -272,4 +272,4 @@ TEST(PngDrawTest, PainterAndOtherFormatsMatchTheExactPath) {
 }
 
 }  // namespace
-}  // namespace kelvara::preview
+}  // namespace kelvara::png

@@ -13,10 +13,10 @@
 #include "highlight/xml_highlighter.h"
 #include "platform/documents_folder.h"
 #include "platform/scratch_folder.h"
-#include "preview/code_view.h"
 #include "preview/folder_tree_view.h"
 #include "support/temp_folder.h"
 #include "support/zip_writer.h"
+#include "textview/qt/code_view.h"
 #include "viewer/preview_kind.h"
 #include "viewer/viewer_window.h"
 
