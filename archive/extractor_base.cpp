@@ -78,6 +78,8 @@ void TExtractorBase::ResetRun() {
     passwordFailed_ = false;
     lastPassword_.clear();
     fatalReported_ = false;
+    keepFirstReport_ = false;
+    memorySink_ = nullptr;
 }
 
 int TExtractorBase::Extract() {
@@ -395,9 +397,16 @@ void TExtractorBase::ExtractEntryToMemory(EntryToExtract& entry, ArchiveInput& i
         result.message = firstReportText_;
         return;
     }
-    memorySink_ = &result.data;
-    const uint32_t finished = DecodeIntoSink(entry, input, entry.name);
-    memorySink_ = nullptr;
+    uint32_t finished = 0;
+    {
+        // The sink must not outlive this entry, however the decoding ends.
+        struct SinkScope {
+            std::vector<uint8_t>*& sink;
+            ~SinkScope() { sink = nullptr; }
+        } scope{memorySink_};
+        memorySink_ = &result.data;
+        finished = DecodeIntoSink(entry, input, entry.name);
+    }
     const bool passed = !cancel_ && CrcMatches(entry.crc, finished);
     GiveVerdict(entry.name, passed);
     keepFirstReport_ = false;
