@@ -1,4 +1,4 @@
-#include "preview/folder_change_notifier.h"
+#include "foldertree/folder_change_notifier.h"
 
 #include <poll.h>
 #include <sys/eventfd.h>
@@ -12,9 +12,9 @@
 #include <cstdint>
 #include <mutex>
 
-#include "preview/folder_inotify_watch.h"
+#include "foldertree/folder_inotify_watch.h"
 
-namespace kelvara::preview {
+namespace kelvara::foldertree {
 namespace {
 
 // Guards every notifier's watched path, options and watch, which the user-interface thread
@@ -237,4 +237,4 @@ void TFolderChangeNotifier::SetOnChange(std::function<void()> handler) {
     watcher_ = std::thread([s = state_] { s->WatchFolder(); });  // keeps the state alive
 }
 
-}  // namespace kelvara::preview
+}  // namespace kelvara::foldertree

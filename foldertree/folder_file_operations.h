@@ -3,7 +3,7 @@
 
 #include <string>
 
-namespace kelvara::preview {
+namespace kelvara::foldertree {
 
 // Renames from to to; fails rather than replace an existing item at to.
 bool RenameWithoutReplacing(const std::string& from, const std::string& to);
@@ -15,4 +15,4 @@ bool RemovePath(const std::string& path);
 // True when anything (a dangling symbolic link included) exists at the path.
 bool AnythingAt(const std::string& path);
 
-}  // namespace kelvara::preview
+}  // namespace kelvara::foldertree

@@ -4,10 +4,10 @@
 #include <QMouseEvent>
 #include <memory>
 
-#include "preview/folder_file_operations.h"
-#include "preview/folder_tree_view.h"
+#include "foldertree/folder_file_operations.h"
+#include "foldertree/folder_tree_view.h"
 
-namespace kelvara::preview {
+namespace kelvara::foldertree {
 
 void TFolderTreeView::OpenSelected() {
     if (const TFolderTreeNode* node = Selected(); node && OpenFile)
@@ -113,4 +113,4 @@ void TFolderTreeView::contextMenuEvent(QContextMenuEvent* event) {
     menu->exec(event->globalPos());
 }
 
-}  // namespace kelvara::preview
+}  // namespace kelvara::foldertree

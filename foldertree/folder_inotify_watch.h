@@ -6,9 +6,9 @@
 #include <string>
 #include <unordered_map>
 
-#include "preview/folder_notify_filters.h"
+#include "foldertree/folder_notify_filters.h"
 
-namespace kelvara::preview {
+namespace kelvara::foldertree {
 
 class FolderInotifyWatch {
   public:
@@ -46,4 +46,4 @@ class FolderInotifyWatch {
     std::unordered_map<int, std::string> folders_;  // watch descriptor -> folder path
 };
 
-}  // namespace kelvara::preview
+}  // namespace kelvara::foldertree

@@ -1,4 +1,4 @@
-#include "preview/folder_file_operations.h"
+#include "foldertree/folder_file_operations.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 
-namespace kelvara::preview {
+namespace kelvara::foldertree {
 
 bool AnythingAt(const std::string& path) {
     struct stat st;
@@ -32,4 +32,4 @@ bool RemovePath(const std::string& path) {
     return !AnythingAt(path);
 }
 
-}  // namespace kelvara::preview
+}  // namespace kelvara::foldertree

@@ -6,10 +6,10 @@
 #include <atomic>
 #include <memory>
 
-#include "preview/folder_change_notifier.h"
+#include "foldertree/folder_change_notifier.h"
 #include "tree_test_support.h"
 
-using namespace kelvara::preview;
+using namespace kelvara::foldertree;
 using kelvara::test::MakeFolder;
 using kelvara::test::TempFolder;
 using kelvara::test::Touch;

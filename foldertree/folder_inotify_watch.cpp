@@ -1,4 +1,4 @@
-#include "preview/folder_inotify_watch.h"
+#include "foldertree/folder_inotify_watch.h"
 
 #include <dirent.h>
 #include <sys/inotify.h>
@@ -8,9 +8,9 @@
 #include <cstring>
 #include <vector>
 
-#include "preview/folder_listing.h"
+#include "foldertree/folder_listing.h"
 
-namespace kelvara::preview {
+namespace kelvara::foldertree {
 namespace {
 
 constexpr uint32_t kNameEvents = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO;
@@ -162,4 +162,4 @@ bool FolderInotifyWatch::ReadChanges() {
     return changed;
 }
 
-}  // namespace kelvara::preview
+}  // namespace kelvara::foldertree

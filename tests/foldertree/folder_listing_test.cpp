@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "preview/folder_file_operations.h"
-#include "preview/folder_listing.h"
+#include "foldertree/folder_file_operations.h"
+#include "foldertree/folder_listing.h"
 #include "tree_test_support.h"
 
-using namespace kelvara::preview;
+using namespace kelvara::foldertree;
 using kelvara::test::MakeFolder;
 using kelvara::test::TempFolder;
 using kelvara::test::Touch;

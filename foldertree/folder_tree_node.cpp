@@ -1,8 +1,8 @@
-#include "preview/folder_tree_node.h"
+#include "foldertree/folder_tree_node.h"
 
-#include "preview/folder_listing.h"
+#include "foldertree/folder_listing.h"
 
-namespace kelvara::preview {
+namespace kelvara::foldertree {
 
 QString PathText(const std::string& path) {
     return QString::fromStdString(path);
@@ -33,4 +33,4 @@ void TFolderTreeNode::SetName(std::string name) {
     setText(0, PathText(name_));
 }
 
-}  // namespace kelvara::preview
+}  // namespace kelvara::foldertree

@@ -1,4 +1,4 @@
-#include "preview/folder_listing.h"
+#include "foldertree/folder_listing.h"
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -7,10 +7,10 @@
 #include <algorithm>
 #include <cstring>
 
+#include "foldertree/folder_name_order.h"
 #include "platform/file_system.h"
-#include "preview/folder_name_order.h"
 
-namespace kelvara::preview {
+namespace kelvara::foldertree {
 namespace {
 
 bool Admits(ObjectTypeSet types, const std::string& name, bool isFolder) {
@@ -83,4 +83,4 @@ bool FolderHasItems(const std::string& folder, ObjectTypeSet types) {
     return found;
 }
 
-}  // namespace kelvara::preview
+}  // namespace kelvara::foldertree
