@@ -8,7 +8,7 @@
 #include <cstring>
 #include <vector>
 
-#include "foldertree/folder_listing.h"
+#include "platform/file_system.h"
 
 namespace kelvara::foldertree {
 namespace {
@@ -90,7 +90,7 @@ void FolderInotifyWatch::AddSubtree(const std::string& top) {
                 continue;  // DT_UNKNOWN is rare; such folders go unwatched
             if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0)
                 continue;
-            std::string child = JoinPath(folder, entry->d_name);
+            std::string child = platform::JoinPath(folder, entry->d_name);
             AddFolder(child);
             pending.push_back(std::move(child));
         }
@@ -129,7 +129,7 @@ bool FolderInotifyWatch::HandleEvent(int wd, uint32_t mask, const char* name) {
     if (subtree_ && (mask & IN_ISDIR) && (mask & (IN_CREATE | IN_MOVED_TO)) && *name) {
         auto it = folders_.find(wd);
         if (it != folders_.end()) {
-            const std::string child = JoinPath(it->second, name);
+            const std::string child = platform::JoinPath(it->second, name);
             AddFolder(child);
             AddSubtree(child);
         }

@@ -1,6 +1,6 @@
 #include "foldertree/folder_tree_node.h"
 
-#include "foldertree/folder_listing.h"
+#include "platform/file_system.h"
 
 namespace kelvara::foldertree {
 
@@ -25,7 +25,7 @@ std::string TFolderTreeNode::Path() const {
     if (isTop_)
         return name_;
     const TFolderTreeNode* up = ParentNode();
-    return up ? JoinPath(up->Path(), name_) : name_;
+    return up ? platform::JoinPath(up->Path(), name_) : name_;
 }
 
 void TFolderTreeNode::SetName(std::string name) {

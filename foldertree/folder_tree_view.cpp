@@ -194,7 +194,7 @@ void TFolderTreeView::Enumerate(TFolderTreeNode* node) {
     QList<QTreeWidgetItem*> children;
     for (const auto& entry : ListFolderItems(folder, objectTypes_)) {
         auto* child = new TFolderTreeNode(entry.name, entry.isFolder);
-        SetNodeLook(child, JoinPath(folder, entry.name));
+        SetNodeLook(child, platform::JoinPath(folder, entry.name));
         children.append(child);
     }
     node->addChildren(children);
