@@ -7,21 +7,50 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 namespace kelvara::platform {
+namespace {
+
+ListedType ListedTypeOf(unsigned char type) {
+    switch (type) {
+        case DT_DIR:
+            return ListedType::kFolder;
+        case DT_LNK:
+            return ListedType::kSymbolicLink;
+        case DT_UNKNOWN:
+            return ListedType::kUnknown;
+        default:
+            return ListedType::kOther;
+    }
+}
+
+}  // namespace
+
+bool VisitFolderEntries(
+    const std::string& folder,
+    const std::function<bool(const std::string& name, ListedType type)>& visit) {
+    DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
+    if (!dir)
+        return false;
+    while (const dirent* d = readdir(dir)) {
+        if (std::strcmp(d->d_name, ".") == 0 || std::strcmp(d->d_name, "..") == 0)
+            continue;
+        if (!visit(d->d_name, ListedTypeOf(d->d_type)))
+            break;
+    }
+    closedir(dir);
+    return true;
+}
 
 std::vector<FolderEntry> ListFolder(const std::string& folder) {
     std::vector<FolderEntry> entries;
-    DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
-    if (!dir)
-        return entries;
-    std::string prefix = folder.empty() || folder.back() == '/' ? folder : folder + "/";
-    while (dirent* d = readdir(dir)) {
-        if (std::strcmp(d->d_name, ".") == 0 || std::strcmp(d->d_name, "..") == 0)
-            continue;
+    const std::string prefix = folder.empty() || folder.back() == '/' ? folder : folder + "/";
+    VisitFolderEntries(folder, [&](const std::string& name, ListedType) {
         FolderEntry e;
-        e.name = d->d_name;
+        e.name = name;
         struct stat st;
         if (stat((prefix + e.name).c_str(), &st) == 0) {
             e.isDirectory = S_ISDIR(st.st_mode);
@@ -29,14 +58,25 @@ std::vector<FolderEntry> ListFolder(const std::string& folder) {
             e.modified = st.st_mtime;
         }
         entries.push_back(std::move(e));
-    }
-    closedir(dir);
+        return true;
+    });
     return entries;
+}
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+    if (!folder.empty() && folder.back() == '/')
+        return folder + name;
+    return folder + "/" + name;
 }
 
 bool PathExists(const std::string& path) {
     struct stat st;
     return stat(path.c_str(), &st) == 0;
+}
+
+bool AnythingAt(const std::string& path) {
+    struct stat st;
+    return lstat(path.c_str(), &st) == 0;
 }
 
 bool IsDirectory(const std::string& path) {
@@ -109,6 +149,24 @@ bool RemoveFile(const std::string& path) {
     if (S_ISDIR(st.st_mode))
         return false;
     return ::unlink(path.c_str()) == 0;
+}
+
+bool RemoveWithContents(const std::string& path) {
+    std::error_code ec;
+    std::filesystem::remove_all(path, ec);
+    return !AnythingAt(path);
+}
+
+bool RenameWithoutReplacing(const std::string& from, const std::string& to) {
+    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+    // File systems without the no-replace flag: check first (a small race, but no silent
+    // overwrite in the ordinary case).
+    if (AnythingAt(to))
+        return false;
+    return std::rename(from.c_str(), to.c_str()) == 0;
 }
 
 std::string ExecutableFolder() {

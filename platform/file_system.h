@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <ctime>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -20,7 +21,22 @@ struct FolderEntry {
 // An unreadable folder gives an empty list.
 std::vector<FolderEntry> ListFolder(const std::string& folder);
 
+// What an entry is as the folder listing reports it, without following symbolic links or
+// asking the file system again.
+enum class ListedType { kFolder, kSymbolicLink, kOther, kUnknown };
+
+// Calls visit with the name and listed type of each entry of the folder (without "." and
+// ".."), in the order the system returns them, until visit returns false: no more of the
+// folder is read than that. False when the folder cannot be read.
+bool VisitFolderEntries(const std::string& folder,
+                        const std::function<bool(const std::string& name, ListedType type)>& visit);
+
+// folder + "/" + name, without doubling a separator at the end of folder.
+std::string JoinPath(const std::string& folder, const std::string& name);
+
 bool PathExists(const std::string& path);
+// True when anything, a dangling symbolic link included, exists at the path.
+bool AnythingAt(const std::string& path);
 bool IsDirectory(const std::string& path);
 bool IsRegularFile(const std::string& path);
 // Creates one folder level (mode 0777 less the umask); true when it exists afterwards.
@@ -44,6 +60,11 @@ std::optional<uint64_t> FreeSpace(const std::string& path);
 
 // Removes a file (not a folder); true when it is gone afterwards.
 bool RemoveFile(const std::string& path);
+// Deletes a file, a symbolic link (not its target) or a folder with everything in it. True
+// when nothing is left at the path afterwards.
+bool RemoveWithContents(const std::string& path);
+// Renames from to to; fails rather than replace an existing item at to.
+bool RenameWithoutReplacing(const std::string& from, const std::string& to);
 
 // The folder of the running executable, ending in "/" ("./" when it cannot be told).
 std::string ExecutableFolder();

@@ -14,6 +14,7 @@
 
 #include "archive/archive_messages.h"
 #include "archive/zip_extractor.h"
+#include "foldertree/folder_tree_view.h"
 #include "highlight/css_highlighter.h"
 #include "highlight/html_highlighter.h"
 #include "highlight/jscript_form_values.h"
@@ -22,7 +23,6 @@
 #include "platform/file_system.h"
 #include "platform/qt/widgets/window_chrome.h"
 #include "platform/scratch_folder.h"
-#include "preview/folder_tree_view.h"
 #include "textview/qt/code_view.h"
 #include "viewer/preview_kind.h"
 
@@ -115,10 +115,11 @@ void TForm2::BuildLayout() {
     GroupBox1 = new QGroupBox(QStringLiteral(" Дерево проекта "), this);
     GroupBox1->setFont(platform::WindowFont(true));
     GroupBox1->setGeometry(8, 8, 193, 385);
-    FolderTree1 = new preview::TFolderTreeView(GroupBox1);
+    FolderTree1 = new foldertree::TFolderTreeView(GroupBox1);
     FolderTree1->setGeometry(8, 16, 177, 369);
     FolderTree1->setFont(platform::WindowFont(false));
-    FolderTree1->SetObjectTypes(preview::otFolders | preview::otNonFolders | preview::otHidden);
+    FolderTree1->SetObjectTypes(foldertree::otFolders | foldertree::otNonFolders |
+                                foldertree::otHidden);
     FolderTree1->SetUseShellImages(true);
     FolderTree1->SetAutoRefresh(true);
     FolderTree1->SetShowRoot(false);
@@ -126,7 +127,7 @@ void TForm2::BuildLayout() {
     FolderTree1->SetIndent(19);
     FolderTree1->ShowError = [this](const QString& text) { ShowError(text); };
     FolderTree1->OnClick = [this] { FolderTree1Click(); };
-    connect(FolderTree1, &preview::TFolderTreeView::ItemsChanged, this,
+    connect(FolderTree1, &foldertree::TFolderTreeView::ItemsChanged, this,
             &TForm2::DropVanishedPreview);
 
     GroupBox2 = new QGroupBox(QStringLiteral(" Просмотр "), this);
@@ -201,7 +202,7 @@ void TForm2::FormShow() {
     }
 }
 
-std::string TForm2::BuildNodePath(const preview::TFolderTreeNode* node, char separator) {
+std::string TForm2::BuildNodePath(const foldertree::TFolderTreeNode* node, char separator) {
     std::string result;
     for (; node; node = node->ParentNode())
         result = node->Text().toStdString() + separator + result;

@@ -25,10 +25,10 @@ namespace kelvara::textview {
 class TCodeView;
 }  // namespace kelvara::textview
 
-namespace kelvara::preview {
+namespace kelvara::foldertree {
 class TFolderTreeView;
 class TFolderTreeNode;
-}  // namespace kelvara::preview
+}  // namespace kelvara::foldertree
 
 namespace kelvara::viewer {
 
@@ -47,7 +47,7 @@ class TForm2 : public QWidget {
 
     void FolderTree1Click();
     // The node's path from the top node down, texts joined by `separator`.
-    static std::string BuildNodePath(const preview::TFolderTreeNode* node, char separator);
+    static std::string BuildNodePath(const foldertree::TFolderTreeNode* node, char separator);
 
     // Shows an error text (an error box unless a test replaces it).
     std::function<void(const QString& text)> ShowError;
@@ -55,7 +55,7 @@ class TForm2 : public QWidget {
     QWidget* centreOver = nullptr;
 
     QGroupBox* GroupBox1 = nullptr;
-    preview::TFolderTreeView* FolderTree1 = nullptr;
+    foldertree::TFolderTreeView* FolderTree1 = nullptr;
     QGroupBox* GroupBox2 = nullptr;
     QLabel* Image1 = nullptr;
     textview::TCodeView* CodeView1 = nullptr;

@@ -9,11 +9,11 @@
 
 #include "../app/fake_dialogs.h"
 #include "app/main_window.h"
+#include "foldertree/folder_tree_view.h"
 #include "highlight/css_highlighter.h"
 #include "highlight/xml_highlighter.h"
 #include "platform/documents_folder.h"
 #include "platform/scratch_folder.h"
-#include "preview/folder_tree_view.h"
 #include "support/temp_folder.h"
 #include "support/zip_writer.h"
 #include "textview/qt/code_view.h"
@@ -170,7 +170,7 @@ TEST_F(ViewerTest, ClosingTheMainWindowEndsTheProgramWithTheViewerOpen) {
 
     EXPECT_FALSE(form1_->isVisible());
     EXPECT_FALSE(form2_->isVisible());
-    const preview::TFolderChangeNotifier* notifier = form2_->FolderTree1->Notifier();
+    const foldertree::TFolderChangeNotifier* notifier = form2_->FolderTree1->Notifier();
     EXPECT_TRUE(!notifier || !notifier->Watching());
 }
 

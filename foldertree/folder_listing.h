@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace kelvara::preview {
+namespace kelvara::foldertree {
 
 // Kinds of items the tree lists; combine with |.
 enum ObjectType : unsigned {
@@ -27,7 +27,4 @@ std::vector<FolderListEntry> ListFolderItems(const std::string& folder, ObjectTy
 // True when the folder holds at least one item that the types admit; stops at the first one.
 bool FolderHasItems(const std::string& folder, ObjectTypeSet types);
 
-// folder + "/" + name, without doubling a separator at the end of folder.
-std::string JoinPath(const std::string& folder, const std::string& name);
-
-}  // namespace kelvara::preview
+}  // namespace kelvara::foldertree

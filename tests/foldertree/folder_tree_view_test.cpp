@@ -3,10 +3,10 @@
 #include <QDir>
 #include <QTest>
 
-#include "preview/folder_tree_view.h"
+#include "foldertree/folder_tree_view.h"
 #include "tree_test_support.h"
 
-using namespace kelvara::preview;
+using namespace kelvara::foldertree;
 using kelvara::test::ChildNamed;
 using kelvara::test::ChildTexts;
 using kelvara::test::MakeFolder;

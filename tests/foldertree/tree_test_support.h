@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "preview/folder_tree_node.h"
+#include "foldertree/folder_tree_node.h"
 #include "support/temp_folder.h"
 
 namespace kelvara::test {
@@ -20,18 +20,18 @@ inline void Touch(const std::string& path) {
 }
 
 // The texts of the node's children, in tree order.
-inline QStringList ChildTexts(const preview::TFolderTreeNode* node) {
+inline QStringList ChildTexts(const foldertree::TFolderTreeNode* node) {
     QStringList texts;
     for (int i = 0; i < node->childCount(); ++i)
         texts << node->child(i)->text(0);
     return texts;
 }
 
-inline preview::TFolderTreeNode* ChildNamed(const preview::TFolderTreeNode* node,
-                                            const QString& text) {
+inline foldertree::TFolderTreeNode* ChildNamed(const foldertree::TFolderTreeNode* node,
+                                               const QString& text) {
     for (int i = 0; i < node->childCount(); ++i) {
         if (node->child(i)->text(0) == text)
-            return static_cast<preview::TFolderTreeNode*>(node->child(i));
+            return static_cast<foldertree::TFolderTreeNode*>(node->child(i));
     }
     return nullptr;
 }

@@ -1,16 +1,12 @@
-#include "preview/folder_listing.h"
-
-#include <dirent.h>
-#include <sys/stat.h>
+#include "foldertree/folder_listing.h"
 
 #include <QString>
 #include <algorithm>
-#include <cstring>
 
+#include "foldertree/folder_name_order.h"
 #include "platform/file_system.h"
-#include "preview/folder_name_order.h"
 
-namespace kelvara::preview {
+namespace kelvara::foldertree {
 namespace {
 
 bool Admits(ObjectTypeSet types, const std::string& name, bool isFolder) {
@@ -19,23 +15,18 @@ bool Admits(ObjectTypeSet types, const std::string& name, bool isFolder) {
     return (types & (isFolder ? otFolders : otNonFolders)) != 0;
 }
 
-// Whether the directory entry is a folder, following symbolic links; stat only when the
-// entry's type does not tell.
-bool EntryIsFolder(const std::string& folder, const dirent* entry) {
-    if (entry->d_type == DT_DIR)
+// Whether the listed entry is a folder, following symbolic links; asks the file system only
+// when the listing does not tell.
+bool EntryIsFolder(const std::string& folder, const std::string& name, platform::ListedType type) {
+    using platform::ListedType;
+    if (type == ListedType::kFolder)
         return true;
-    if (entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN)
+    if (type != ListedType::kSymbolicLink && type != ListedType::kUnknown)
         return false;
-    return platform::IsDirectory(JoinPath(folder, entry->d_name));
+    return platform::IsDirectory(platform::JoinPath(folder, name));
 }
 
 }  // namespace
-
-std::string JoinPath(const std::string& folder, const std::string& name) {
-    if (!folder.empty() && folder.back() == '/')
-        return folder + name;
-    return folder + "/" + name;
-}
 
 std::vector<FolderListEntry> ListFolderItems(const std::string& folder, ObjectTypeSet types) {
     struct Keyed {
@@ -62,25 +53,16 @@ std::vector<FolderListEntry> ListFolderItems(const std::string& folder, ObjectTy
 }
 
 bool FolderHasItems(const std::string& folder, ObjectTypeSet types) {
-    DIR* dir = opendir(folder.c_str());
-    if (!dir)
-        return false;
     bool found = false;
-    while (!found) {
-        const dirent* entry = readdir(dir);
-        if (!entry)
-            break;
-        if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0)
-            continue;
-        const std::string name = entry->d_name;
+    platform::VisitFolderEntries(folder, [&](const std::string& name, platform::ListedType type) {
         if (!(types & otHidden) && name[0] == '.')
-            continue;
+            return true;
         const ObjectTypeSet both = otFolders | otNonFolders;
         // With both kinds listed any entry counts; only a one-kind filter needs the type.
-        found = (types & both) == both || Admits(types, name, EntryIsFolder(folder, entry));
-    }
-    closedir(dir);
+        found = (types & both) == both || Admits(types, name, EntryIsFolder(folder, name, type));
+        return !found;
+    });
     return found;
 }
 
-}  // namespace kelvara::preview
+}  // namespace kelvara::foldertree

@@ -1,20 +1,14 @@
-#include "preview/folder_change_notifier.h"
-
-#include <poll.h>
-#include <sys/eventfd.h>
-#include <unistd.h>
+#include "foldertree/folder_change_notifier.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>
 #include <atomic>
-#include <cerrno>
 #include <condition_variable>
-#include <cstdint>
 #include <mutex>
 
-#include "preview/folder_inotify_watch.h"
+#include "platform/folder_watch.h"
 
-namespace kelvara::preview {
+namespace kelvara::foldertree {
 namespace {
 
 // Guards every notifier's watched path, options and watch, which the user-interface thread
@@ -24,25 +18,30 @@ std::mutex& WatchLock() {
     return lock;
 }
 
+platform::FolderChangeKinds KindsFor(NotifyFilterSet filters) {
+    return {
+        .fileNames = (filters & nfFileNameChange) != 0,
+        .folderNames = (filters & nfDirNameChange) != 0,
+        .attributes = (filters & (nfAttributeChange | nfSecurityChange)) != 0,
+        .contentWritten = (filters & (nfSizeChange | nfLastWriteChange)) != 0,
+        .writtenFileClosed = (filters & nfLastWriteChange) != 0,
+    };
+}
+
 }  // namespace
 
 // Shared by the notifier, its watcher thread and any change delivery still queued on the
 // user-interface thread, so that none of them outlives what it touches. A fresh State is made
 // for every watcher, so that a delivery queued for a stopped one can never run the handler.
 struct TFolderChangeNotifier::State : std::enable_shared_from_this<State> {
-    State() : wakeFd(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
-    ~State() {
-        if (wakeFd >= 0)
-            close(wakeFd);
-    }
-
-    // Under WatchLock().
+    // Under WatchLock(), except the waiting and the wake-up, which need no lock: only the
+    // watcher thread waits, and a wake-up may come from any thread.
     std::string path = "/";
     bool subtree = true;
     NotifyFilterSet filters = kDefaultNotifyFilters;
     unsigned generation = 0;         // bumped on every change of the three above
     unsigned watchedGeneration = 0;  // the generation the watch was opened for
-    FolderInotifyWatch watch;
+    platform::FolderWatch watch;
 
     // Under mutex.
     std::mutex mutex;
@@ -52,12 +51,7 @@ struct TFolderChangeNotifier::State : std::enable_shared_from_this<State> {
     std::function<void()> handler;
 
     std::atomic<bool> watching{false};
-    const int wakeFd;
 
-    void Wake() const {
-        const uint64_t one = 1;
-        [[maybe_unused]] ssize_t n = write(wakeFd, &one, sizeof one);
-    }
     bool Stopping() {
         std::lock_guard lock(mutex);
         return stop;
@@ -71,13 +65,13 @@ struct TFolderChangeNotifier::State : std::enable_shared_from_this<State> {
             change();
             ++generation;
         }
-        Wake();
+        watch.WakeUp();
     }
 
     // Under WatchLock().
     bool OpenWatch() {
         watchedGeneration = generation;
-        return watch.Open(path, subtree, filters);
+        return watch.Open(path, subtree, KindsFor(filters));
     }
 
     void DeliverChange();
@@ -133,21 +127,10 @@ bool TFolderChangeNotifier::State::RunHandlerOnUiThread() {
 // lost; every change is handed to the user-interface thread.
 void TFolderChangeNotifier::State::WatchFolder() {
     for (;;) {
-        pollfd fds[2] = {{watch.Descriptor(), POLLIN, 0}, {wakeFd, POLLIN, 0}};
-        if (poll(fds, 2, -1) < 0) {
-            if (errno == EINTR)
-                continue;
+        const platform::FolderWatchWait woke = watch.WaitForChangesOrWakeUp();
+        if (woke == platform::FolderWatchWait::kFailed || Stopping())
             break;
-        }
-        if (fds[1].revents & POLLIN) {
-            uint64_t count;
-            [[maybe_unused]] ssize_t n = read(wakeFd, &count, sizeof count);
-        }
-        if (Stopping())
-            break;
-        if (fds[0].revents & (POLLERR | POLLHUP | POLLNVAL))
-            break;
-        if (fds[0].revents & POLLIN) {
+        if (woke == platform::FolderWatchWait::kChangesPending) {
             bool changes, lost;
             {
                 std::lock_guard lock(WatchLock());
@@ -180,7 +163,7 @@ void TFolderChangeNotifier::Stop() {
         state_->stop = true;
     }
     state_->changed.notify_all();
-    state_->Wake();
+    state_->watch.WakeUp();
     watcher_.join();
 }
 
@@ -226,7 +209,7 @@ void TFolderChangeNotifier::SetOnChange(std::function<void()> handler) {
     }
     fresh->handler = std::move(handler);
     state_ = fresh;
-    if (!state_->handler || state_->wakeFd < 0)
+    if (!state_->handler || !state_->watch.CanWakeUp())
         return;
     {
         std::lock_guard lock(WatchLock());
@@ -237,4 +220,4 @@ void TFolderChangeNotifier::SetOnChange(std::function<void()> handler) {
     watcher_ = std::thread([s = state_] { s->WatchFolder(); });  // keeps the state alive
 }
 
-}  // namespace kelvara::preview
+}  // namespace kelvara::foldertree

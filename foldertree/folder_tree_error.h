@@ -4,11 +4,11 @@
 #include <stdexcept>
 #include <string>
 
-namespace kelvara::preview {
+namespace kelvara::foldertree {
 
 class EFolderTreeError : public std::runtime_error {
   public:
     explicit EFolderTreeError(const std::string& message) : std::runtime_error(message) {}
 };
 
-}  // namespace kelvara::preview
+}  // namespace kelvara::foldertree

@@ -3,9 +3,9 @@
 #include <QStringList>
 #include <algorithm>
 
-#include "preview/folder_name_order.h"
+#include "foldertree/folder_name_order.h"
 
-using kelvara::preview::CompareNamesNaturally;
+using kelvara::foldertree::CompareNamesNaturally;
 
 namespace {
 

@@ -5,10 +5,10 @@
 #include <QString>
 #include <QStringView>
 
-namespace kelvara::preview {
+namespace kelvara::foldertree {
 
 // Negative, zero or positive like strcmp. Equal only for identical names: ties between names
 // that differ in case or leading zeros are broken so that the order is total.
 int CompareNamesNaturally(QStringView a, QStringView b);
 
-}  // namespace kelvara::preview
+}  // namespace kelvara::foldertree

@@ -1,16 +1,16 @@
-#include "preview/folder_inotify_watch.h"
+#include "platform/folder_watch.h"
 
-#include <dirent.h>
+#include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/inotify.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 #include <vector>
 
-#include "preview/folder_listing.h"
+#include "platform/file_system.h"
 
-namespace kelvara::preview {
+namespace kelvara::platform {
 namespace {
 
 constexpr uint32_t kNameEvents = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO;
@@ -18,16 +18,16 @@ constexpr uint32_t kNameEvents = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVE
 // user's inotify watches.
 constexpr size_t kMaxSubtreeFolders = 4096;
 
-uint32_t MaskFor(NotifyFilterSet filters, bool subtree) {
+uint32_t MaskFor(const FolderChangeKinds& kinds, bool subtree) {
     uint32_t mask = IN_ONLYDIR | IN_DELETE_SELF | IN_MOVE_SELF;
-    if (filters & (nfFileNameChange | nfDirNameChange))
+    if (kinds.fileNames || kinds.folderNames)
         mask |= kNameEvents;
-    if (filters & (nfAttributeChange | nfSecurityChange))
+    if (kinds.attributes)
         mask |= IN_ATTRIB;
-    if (filters & nfSizeChange)
+    if (kinds.contentWritten)
         mask |= IN_MODIFY;
-    if (filters & nfLastWriteChange)
-        mask |= IN_MODIFY | IN_CLOSE_WRITE;
+    if (kinds.writtenFileClosed)
+        mask |= IN_CLOSE_WRITE;
     // New folders must be seen to be watched in turn.
     if (subtree)
         mask |= IN_CREATE | IN_MOVED_TO;
@@ -36,11 +36,15 @@ uint32_t MaskFor(NotifyFilterSet filters, bool subtree) {
 
 }  // namespace
 
-FolderInotifyWatch::~FolderInotifyWatch() {
+FolderWatch::FolderWatch() : wakeFd_(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
+
+FolderWatch::~FolderWatch() {
     Close();
+    if (wakeFd_ >= 0)
+        close(wakeFd_);
 }
 
-void FolderInotifyWatch::Close() {
+void FolderWatch::Close() {
     if (fd_ >= 0)
         close(fd_);
     fd_ = -1;
@@ -48,12 +52,12 @@ void FolderInotifyWatch::Close() {
     folders_.clear();
 }
 
-bool FolderInotifyWatch::Open(const std::string& folder, bool subtree, NotifyFilterSet filters) {
+bool FolderWatch::Open(const std::string& folder, bool subtree, FolderChangeKinds kinds) {
     Close();
     lost_ = false;
     subtree_ = subtree;
-    filters_ = filters;
-    mask_ = MaskFor(filters, subtree);
+    kinds_ = kinds;
+    mask_ = MaskFor(kinds, subtree);
     fd_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     if (fd_ < 0)
         return false;
@@ -68,7 +72,7 @@ bool FolderInotifyWatch::Open(const std::string& folder, bool subtree, NotifyFil
     return true;
 }
 
-void FolderInotifyWatch::AddFolder(const std::string& folder) {
+void FolderWatch::AddFolder(const std::string& folder) {
     if (folders_.size() >= kMaxSubtreeFolders)
         return;
     // Symbolic links are not followed below the top, so a link cycle cannot recurse.
@@ -77,43 +81,40 @@ void FolderInotifyWatch::AddFolder(const std::string& folder) {
         folders_[wd] = folder;
 }
 
-void FolderInotifyWatch::AddSubtree(const std::string& top) {
+void FolderWatch::AddSubtree(const std::string& top) {
     std::vector<std::string> pending{top};
     while (!pending.empty() && folders_.size() < kMaxSubtreeFolders) {
         const std::string folder = std::move(pending.back());
         pending.pop_back();
-        DIR* dir = opendir(folder.c_str());
-        if (!dir)
-            continue;
-        while (const dirent* entry = readdir(dir)) {
-            if (entry->d_type != DT_DIR)
-                continue;  // DT_UNKNOWN is rare; such folders go unwatched
-            if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0)
-                continue;
-            std::string child = JoinPath(folder, entry->d_name);
-            AddFolder(child);
-            pending.push_back(std::move(child));
-        }
-        closedir(dir);
+        VisitFolderEntries(folder, [&](const std::string& name, ListedType type) {
+            // Only entries listed as folders: links are not followed, and the rare entry of
+            // unknown type goes unwatched.
+            if (type == ListedType::kFolder) {
+                std::string child = JoinPath(folder, name);
+                AddFolder(child);
+                pending.push_back(std::move(child));
+            }
+            return true;
+        });
     }
 }
 
-bool FolderInotifyWatch::Passes(uint32_t mask) const {
+bool FolderWatch::Passes(uint32_t mask) const {
     if (mask & kNameEvents) {
         const bool isFolder = (mask & IN_ISDIR) != 0;
-        if (filters_ & (isFolder ? nfDirNameChange : nfFileNameChange))
+        if (isFolder ? kinds_.folderNames : kinds_.fileNames)
             return true;
     }
-    if ((mask & IN_ATTRIB) && (filters_ & (nfAttributeChange | nfSecurityChange)))
+    if ((mask & IN_ATTRIB) && kinds_.attributes)
         return true;
-    if ((mask & IN_MODIFY) && (filters_ & (nfSizeChange | nfLastWriteChange)))
+    if ((mask & IN_MODIFY) && kinds_.contentWritten)
         return true;
-    if ((mask & IN_CLOSE_WRITE) && (filters_ & nfLastWriteChange))
+    if ((mask & IN_CLOSE_WRITE) && kinds_.writtenFileClosed)
         return true;
     return false;
 }
 
-bool FolderInotifyWatch::HandleEvent(int wd, uint32_t mask, const char* name) {
+bool FolderWatch::HandleEvent(int wd, uint32_t mask, const char* name) {
     if (mask & IN_Q_OVERFLOW)
         return true;  // events were dropped: assume a change
     if (mask & IN_IGNORED) {
@@ -137,7 +138,7 @@ bool FolderInotifyWatch::HandleEvent(int wd, uint32_t mask, const char* name) {
     return Passes(mask);
 }
 
-bool FolderInotifyWatch::ReadChanges() {
+bool FolderWatch::ReadChanges() {
     if (fd_ < 0)
         return false;
     bool changed = false;
@@ -162,4 +163,27 @@ bool FolderInotifyWatch::ReadChanges() {
     return changed;
 }
 
-}  // namespace kelvara::preview
+FolderWatchWait FolderWatch::WaitForChangesOrWakeUp() {
+    // A closed watch (-1) is skipped by poll: then only the wake-up ends the wait.
+    pollfd fds[2] = {{fd_, POLLIN, 0}, {wakeFd_, POLLIN, 0}};
+    while (poll(fds, 2, -1) < 0) {
+        if (errno != EINTR)
+            return FolderWatchWait::kFailed;
+    }
+    if (fds[1].revents & POLLIN) {
+        uint64_t count;
+        [[maybe_unused]] ssize_t n = read(wakeFd_, &count, sizeof count);
+    }
+    if (fds[0].revents & (POLLERR | POLLHUP | POLLNVAL))
+        return FolderWatchWait::kFailed;
+    if (fds[0].revents & POLLIN)
+        return FolderWatchWait::kChangesPending;
+    return FolderWatchWait::kWokenUp;
+}
+
+void FolderWatch::WakeUp() const {
+    const uint64_t one = 1;
+    [[maybe_unused]] ssize_t n = write(wakeFd_, &one, sizeof one);
+}
+
+}  // namespace kelvara::platform

@@ -1,8 +1,8 @@
-#include "preview/folder_tree_node.h"
+#include "foldertree/folder_tree_node.h"
 
-#include "preview/folder_listing.h"
+#include "platform/file_system.h"
 
-namespace kelvara::preview {
+namespace kelvara::foldertree {
 
 QString PathText(const std::string& path) {
     return QString::fromStdString(path);
@@ -25,7 +25,7 @@ std::string TFolderTreeNode::Path() const {
     if (isTop_)
         return name_;
     const TFolderTreeNode* up = ParentNode();
-    return up ? JoinPath(up->Path(), name_) : name_;
+    return up ? platform::JoinPath(up->Path(), name_) : name_;
 }
 
 void TFolderTreeNode::SetName(std::string name) {
@@ -33,4 +33,4 @@ void TFolderTreeNode::SetName(std::string name) {
     setText(0, PathText(name_));
 }
 
-}  // namespace kelvara::preview
+}  // namespace kelvara::foldertree

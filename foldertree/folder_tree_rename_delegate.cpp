@@ -1,8 +1,8 @@
-#include "preview/folder_tree_rename_delegate.h"
+#include "foldertree/folder_tree_rename_delegate.h"
 
 #include <QLineEdit>
 
-namespace kelvara::preview {
+namespace kelvara::foldertree {
 
 FolderTreeRenameDelegate::FolderTreeRenameDelegate(Commit commit, QObject* parent)
     : QStyledItemDelegate(parent), commit_(std::move(commit)) {}
@@ -13,4 +13,4 @@ void FolderTreeRenameDelegate::setModelData(QWidget* editor, QAbstractItemModel*
         commit_(index, line->text());
 }
 
-}  // namespace kelvara::preview
+}  // namespace kelvara::foldertree

@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include "preview/folder_file_operations.h"
-#include "preview/folder_listing.h"
+#include <filesystem>
+
+#include "foldertree/folder_listing.h"
 #include "tree_test_support.h"
 
-using namespace kelvara::preview;
+using namespace kelvara::foldertree;
 using kelvara::test::MakeFolder;
 using kelvara::test::TempFolder;
 using kelvara::test::Touch;
@@ -25,7 +25,7 @@ TEST(FolderListing, FoldersFirstThenFilesInNaturalOrderWithHiddenOnRequest) {
         Touch(dir / f);
     for (const char* d : {"img10", "img2", ".git"})
         MakeFolder(dir / d);
-    ASSERT_EQ(symlink("img2", (dir / "link").c_str()), 0);
+    std::filesystem::create_directory_symlink("img2", dir / "link");
 
     const ObjectTypeSet all = otFolders | otNonFolders | otHidden;
     EXPECT_EQ(Names(ListFolderItems(dir.Path(), all)),
@@ -59,30 +59,27 @@ TEST(FolderListing, HasItemsHonoursTheTypes) {
     EXPECT_FALSE(FolderHasItems(dir / "missing", all));
 }
 
-TEST(FolderListing, JoinPathDoesNotDoubleTheSeparator) {
-    EXPECT_EQ(JoinPath("/", "usr"), "/usr");
-    EXPECT_EQ(JoinPath("/tmp", "a"), "/tmp/a");
-    EXPECT_EQ(JoinPath("/tmp/", "a"), "/tmp/a");
-}
-
-TEST(FolderFileOperations, RenameNeverReplacesAndRemoveTakesFoldersWhole) {
+TEST(FolderListing, LinksCountAsWhatTheyPointTo) {
     TempFolder dir;
-    kelvara::test::WriteFile(dir / "a.txt", "A");
-    kelvara::test::WriteFile(dir / "b.txt", "B");
-    EXPECT_FALSE(RenameWithoutReplacing(dir / "a.txt", dir / "b.txt"));
-    EXPECT_EQ(kelvara::test::ReadFile(dir / "b.txt"), "B");
-    EXPECT_TRUE(RenameWithoutReplacing(dir / "a.txt", dir / "c.txt"));
-    EXPECT_EQ(kelvara::test::ReadFile(dir / "c.txt"), "A");
-
-    MakeFolder(dir / "tree/deep/er");
-    Touch(dir / "tree/deep/er/f");
     MakeFolder(dir / "target");
-    Touch(dir / "target/keep");
-    ASSERT_EQ(symlink((dir / "target").c_str(), (dir / "tree/link").c_str()), 0);
-    EXPECT_TRUE(RemovePath(dir / "tree"));
-    EXPECT_FALSE(AnythingAt(dir / "tree"));
-    // The link went, not what it pointed to.
-    EXPECT_TRUE(AnythingAt(dir / "target/keep"));
+    Touch(dir / "file");
+    MakeFolder(dir / "folder-link");
+    std::filesystem::create_directory_symlink(dir / "target", dir / "folder-link/l");
+    MakeFolder(dir / "file-link");
+    std::filesystem::create_symlink(dir / "file", dir / "file-link/l");
+    MakeFolder(dir / "dangling");
+    std::filesystem::create_symlink(dir / "missing", dir / "dangling/l");
+
+    EXPECT_TRUE(FolderHasItems(dir / "folder-link", otFolders));
+    EXPECT_FALSE(FolderHasItems(dir / "folder-link", otNonFolders));
+    EXPECT_FALSE(FolderHasItems(dir / "file-link", otFolders));
+    EXPECT_TRUE(FolderHasItems(dir / "file-link", otNonFolders));
+    // A link to nothing is no folder.
+    EXPECT_FALSE(FolderHasItems(dir / "dangling", otFolders));
+    EXPECT_TRUE(FolderHasItems(dir / "dangling", otNonFolders));
+    EXPECT_EQ(Names(ListFolderItems(dir / "folder-link", otFolders)),
+              (std::vector<std::string>{"l"}));
+    EXPECT_TRUE(ListFolderItems(dir / "file-link", otFolders).empty());
 }
 
 }  // namespace

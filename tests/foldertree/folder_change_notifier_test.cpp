@@ -1,15 +1,15 @@
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <QCoreApplication>
 #include <QThread>
 #include <atomic>
+#include <filesystem>
 #include <memory>
 
-#include "preview/folder_change_notifier.h"
+#include "foldertree/folder_change_notifier.h"
 #include "tree_test_support.h"
 
-using namespace kelvara::preview;
+using namespace kelvara::foldertree;
 using kelvara::test::MakeFolder;
 using kelvara::test::TempFolder;
 using kelvara::test::Touch;
@@ -75,8 +75,22 @@ TEST(FolderChangeNotifier, FiltersSelectTheKindOfChange) {
     notifier.SetNotifyFilters(nfAttributeChange);
     int calls = 0;
     notifier.SetOnChange([&] { ++calls; });
-    ASSERT_EQ(chmod((dir / "f").c_str(), 0600), 0);
+    std::filesystem::permissions(
+        dir / "f", std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
     EXPECT_TRUE(WaitUntil([&] { return calls > 0; }));
+}
+
+TEST(FolderChangeNotifier, DeletingTheWatchedFolderEndsTheWatcher) {
+    TempFolder dir;
+    MakeFolder(dir / "sub");
+    TFolderChangeNotifier notifier;
+    notifier.SetPath(dir / "sub");
+    int calls = 0;
+    notifier.SetOnChange([&] { ++calls; });
+    ASSERT_TRUE(notifier.Watching());
+    std::filesystem::remove(dir / "sub");
+    EXPECT_TRUE(WaitUntil([&] { return !notifier.Watching(); }));
+    EXPECT_GE(calls, 1);
 }
 
 TEST(FolderChangeNotifier, ChangingThePathWhileRunningMovesTheWatch) {

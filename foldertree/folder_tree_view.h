@@ -9,14 +9,14 @@
 #include <memory>
 #include <string>
 
-#include "preview/folder_change_notifier.h"
-#include "preview/folder_listing.h"
-#include "preview/folder_tree_error.h"
-#include "preview/folder_tree_node.h"
+#include "foldertree/folder_change_notifier.h"
+#include "foldertree/folder_listing.h"
+#include "foldertree/folder_tree_error.h"
+#include "foldertree/folder_tree_node.h"
 
 class QMenu;
 
-namespace kelvara::preview {
+namespace kelvara::foldertree {
 
 class TFolderTreeView : public QTreeWidget {
     Q_OBJECT
@@ -125,4 +125,4 @@ class TFolderTreeView : public QTreeWidget {
     std::unique_ptr<TFolderChangeNotifier> notifier_;
 };
 
-}  // namespace kelvara::preview
+}  // namespace kelvara::foldertree

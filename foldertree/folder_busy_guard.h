@@ -5,7 +5,7 @@
 #include <QApplication>
 #include <QWidget>
 
-namespace kelvara::preview {
+namespace kelvara::foldertree {
 
 class FolderBusyGuard {
   public:
@@ -26,4 +26,4 @@ class FolderBusyGuard {
     bool wasUpdating_;
 };
 
-}  // namespace kelvara::preview
+}  // namespace kelvara::foldertree

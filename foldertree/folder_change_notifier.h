@@ -8,9 +8,9 @@
 #include <string>
 #include <thread>
 
-#include "preview/folder_notify_filters.h"
+#include "foldertree/folder_notify_filters.h"
 
-namespace kelvara::preview {
+namespace kelvara::foldertree {
 
 class TFolderChangeNotifier {
   public:
@@ -46,4 +46,4 @@ class TFolderChangeNotifier {
     std::thread watcher_;
 };
 
-}  // namespace kelvara::preview
+}  // namespace kelvara::foldertree

@@ -4,10 +4,10 @@
 #include <QMouseEvent>
 #include <memory>
 
-#include "preview/folder_file_operations.h"
-#include "preview/folder_tree_view.h"
+#include "foldertree/folder_tree_view.h"
+#include "platform/file_system.h"
 
-namespace kelvara::preview {
+namespace kelvara::foldertree {
 
 void TFolderTreeView::OpenSelected() {
     if (const TFolderTreeNode* node = Selected(); node && OpenFile)
@@ -37,7 +37,7 @@ void TFolderTreeView::RenameNode(TFolderTreeNode* node, const QString& newName) 
     const TFolderTreeNode* parent = node->ParentNode();
     const bool plainName = name != "." && name != ".." && name.find('/') == std::string::npos;
     if (!parent || !plainName ||
-        !RenameWithoutReplacing(node->Path(), JoinPath(parent->Path(), name)))
+        !platform::RenameWithoutReplacing(node->Path(), platform::JoinPath(parent->Path(), name)))
         throw EFolderTreeError("Rename to " + name + " failed");
     node->SetName(name);
     SetNodeIcon(node, node->Path());
@@ -54,7 +54,7 @@ void TFolderTreeView::DeleteSelected() {
     if (!ConfirmDelete || !ConfirmDelete(question))
         return;
     const std::string path = node->Path();
-    if (!RemovePath(path)) {
+    if (!platform::RemoveWithContents(path)) {
         // Part of a folder may be gone: show what is left.
         if (node->IsFolder())
             RefreshNode(node);
@@ -113,4 +113,4 @@ void TFolderTreeView::contextMenuEvent(QContextMenuEvent* event) {
     menu->exec(event->globalPos());
 }
 
-}  // namespace kelvara::preview
+}  // namespace kelvara::foldertree

@@ -1,6 +1,6 @@
-#include "preview/folder_name_order.h"
+#include "foldertree/folder_name_order.h"
 
-namespace kelvara::preview {
+namespace kelvara::foldertree {
 namespace {
 
 bool IsAsciiDigit(QChar c) {
@@ -62,4 +62,4 @@ int CompareNamesNaturally(QStringView a, QStringView b) {
     return Sign(a.compare(b, Qt::CaseSensitive));
 }
 
-}  // namespace kelvara::preview
+}  // namespace kelvara::foldertree

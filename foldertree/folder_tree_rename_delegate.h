@@ -5,7 +5,7 @@
 #include <QStyledItemDelegate>
 #include <functional>
 
-namespace kelvara::preview {
+namespace kelvara::foldertree {
 
 class FolderTreeRenameDelegate : public QStyledItemDelegate {
   public:
@@ -19,4 +19,4 @@ class FolderTreeRenameDelegate : public QStyledItemDelegate {
     Commit commit_;
 };
 
-}  // namespace kelvara::preview
+}  // namespace kelvara::foldertree

@@ -1,7 +1,7 @@
 // Which changes a folder change notifier reports.
 #pragma once
 
-namespace kelvara::preview {
+namespace kelvara::foldertree {
 
 enum NotifyFilter : unsigned {
     nfFileNameChange = 1,    // a file created, deleted or renamed
@@ -15,4 +15,4 @@ using NotifyFilterSet = unsigned;
 
 constexpr NotifyFilterSet kDefaultNotifyFilters = nfFileNameChange | nfDirNameChange;
 
-}  // namespace kelvara::preview
+}  // namespace kelvara::foldertree

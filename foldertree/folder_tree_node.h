@@ -7,7 +7,7 @@
 #include <QTreeWidgetItem>
 #include <string>
 
-namespace kelvara::preview {
+namespace kelvara::foldertree {
 
 class TFolderTreeNode : public QTreeWidgetItem {
   public:
@@ -42,4 +42,4 @@ class TFolderTreeNode : public QTreeWidgetItem {
 QString PathText(const std::string& path);
 std::string TextPath(const QString& text);
 
-}  // namespace kelvara::preview
+}  // namespace kelvara::foldertree

@@ -1,4 +1,4 @@
-#include "preview/folder_tree_view.h"
+#include "foldertree/folder_tree_view.h"
 
 #include <QDesktopServices>
 #include <QDir>
@@ -7,12 +7,12 @@
 #include <QUrl>
 #include <vector>
 
-#include "platform/qt/widgets/file_icons.h"
+#include "foldertree/folder_busy_guard.h"
+#include "foldertree/folder_tree_rename_delegate.h"
 #include "platform/file_system.h"
-#include "preview/folder_busy_guard.h"
-#include "preview/folder_tree_rename_delegate.h"
+#include "platform/qt/widgets/file_icons.h"
 
-namespace kelvara::preview {
+namespace kelvara::foldertree {
 namespace {
 
 const QString kDesktopRoot = QStringLiteral("rfDesktop");
@@ -194,7 +194,7 @@ void TFolderTreeView::Enumerate(TFolderTreeNode* node) {
     QList<QTreeWidgetItem*> children;
     for (const auto& entry : ListFolderItems(folder, objectTypes_)) {
         auto* child = new TFolderTreeNode(entry.name, entry.isFolder);
-        SetNodeLook(child, JoinPath(folder, entry.name));
+        SetNodeLook(child, platform::JoinPath(folder, entry.name));
         children.append(child);
     }
     node->addChildren(children);
@@ -284,4 +284,4 @@ void TFolderTreeView::RefreshNode(TFolderTreeNode* node) {
     emit ItemsChanged();
 }
 
-}  // namespace kelvara::preview
+}  // namespace kelvara::foldertree
