@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QHash>
 #include <QMimeDatabase>
 #include <QStyle>
 
@@ -9,14 +10,29 @@ namespace kelvara::platform {
 
 QIcon SmallFileIcon(const QString& path) {
     static const QMimeDatabase mimes;
-    const bool isFolder = QFileInfo(path).isDir();
-    QMimeType type = mimes.mimeTypeForFile(path, QMimeDatabase::MatchExtension);
+    // One icon per type: a list of thousands of packages asks for the same one each row, and
+    // finding and decoding it is far dearer than the lookup.
+    static QHash<QString, QIcon> cache;
+    // Files with the same extension share an icon: the cache is keyed by the extension (the
+    // whole name when there is none), so the type database, whose name matching is slow, is
+    // asked once per extension.
+    const QFileInfo info(path);
+    const bool isFolder = info.isDir();
+    const QString suffix = info.suffix();
+    const QString key = isFolder           ? QStringLiteral("/")
+                        : suffix.isEmpty() ? QStringLiteral("=") + info.fileName()
+                                           : QStringLiteral(".") + suffix;
+    if (auto found = cache.constFind(key); found != cache.constEnd())
+        return *found;
+    const QMimeType type = isFolder ? mimes.mimeTypeForName(QStringLiteral("inode/directory"))
+                                    : mimes.mimeTypeForFile(path, QMimeDatabase::MatchExtension);
     QIcon icon = QIcon::fromTheme(type.iconName());
     if (icon.isNull())
         icon = QIcon::fromTheme(type.genericIconName());
     if (icon.isNull() && qApp)
         icon = QApplication::style()->standardIcon(isFolder ? QStyle::SP_DirIcon
                                                             : QStyle::SP_FileIcon);
+    cache.insert(key, icon);
     return icon;
 }
 
