@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "support/temp_folder.h"
+#include "testkit/temp_folder.h"
 #include "zip_builder.h"
 
 namespace {

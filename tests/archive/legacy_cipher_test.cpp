@@ -3,7 +3,7 @@
 
 #include "archive/pkware_cipher.h"
 #include "legacy_test_support.h"
-#include "support/temp_folder.h"
+#include "testkit/temp_folder.h"
 
 namespace kelvara::test {
 namespace {

@@ -12,7 +12,7 @@
 
 #include "codeview/test_highlighter.h"
 #include "preview/code_view_colors.h"
-#include "support/temp_folder.h"
+#include "testkit/temp_folder.h"
 
 namespace kelvara::preview {
 namespace {

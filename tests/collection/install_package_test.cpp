@@ -5,7 +5,7 @@
 #include "app/collection/install_package.h"
 #include "app/collection/package_deletion.h"
 #include "platform/file_system.h"
-#include "support/temp_folder.h"
+#include "testkit/temp_folder.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include "png_test_files.h"
 #include "preview/png_draw_picture.h"
 #include "preview/png_errors.h"
-#include "support/temp_folder.h"
+#include "testkit/temp_folder.h"
 
 namespace kelvara::preview {
 namespace {

@@ -13,7 +13,7 @@
 #include "preview/png_draw.h"
 #include "preview/png_errors.h"
 #include "preview/png_graphic.h"
-#include "support/temp_folder.h"
+#include "testkit/temp_folder.h"
 
 namespace kelvara::preview {
 namespace {

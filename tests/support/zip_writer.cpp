@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "support/temp_folder.h"
+#include "testkit/temp_folder.h"
 
 namespace kelvara::test {
 namespace {

@@ -1,5 +1,5 @@
-// Small helpers shared by the test suites: a temporary folder removed at the end of a test,
-// and whole-file read and write.
+// Scratch folders and whole files for the tests, benchmarks and fuzz targets: a temporary folder
+// removed with its contents when it goes out of scope, and whole-file read and write.
 #pragma once
 
 #include <string>
