@@ -6,7 +6,7 @@
 #include <string>
 
 #include "testkit/temp_folder.h"
-#include "zip_builder.h"
+#include "testkit/zip_builder.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include "platform/scratch_folder.h"
 #include "preview/code_view.h"
 #include "preview/folder_tree_view.h"
-#include "support/zip_writer.h"
 #include "testkit/temp_folder.h"
+#include "testkit/zip_builder.h"
 #include "viewer/preview_kind.h"
 #include "viewer/viewer_window.h"
 
