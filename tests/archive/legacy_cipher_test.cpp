@@ -57,7 +57,7 @@ TEST(LegacyCipher, StoredEntryCheckedAgainstCrcHighByte) {
     ASSERT_TRUE(cipher.CheckPassword("secret", Header(e), CheckByte(e)));
     const std::string plain = DecryptStored(cipher, e, 62);
     EXPECT_EQ(plain, "No data descriptor here: the check byte is the CRC high byte.\n");
-    EXPECT_EQ(Crc32(plain), e.crc);
+    EXPECT_EQ(Crc32Of(plain), e.crc);
 }
 
 TEST(LegacyCipher, StreamedEntryChecksAgainstTimeByte) {

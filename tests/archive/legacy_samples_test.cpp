@@ -17,7 +17,7 @@ void ExpectDecodesIntact(const LocalEntry& e) {
     EXPECT_EQ(r.fatal, 0);
     EXPECT_TRUE(r.reported.empty());
     EXPECT_EQ(r.output.size(), e.uncompressedSize);
-    EXPECT_EQ(Crc32(r.output), e.crc);
+    EXPECT_EQ(Crc32Of(r.output), e.crc);
 }
 
 TEST(LegacySamples, ShrunkEntries) {

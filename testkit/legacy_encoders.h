@@ -1,4 +1,5 @@
-// Small encoders for the legacy methods, used to build test and benchmark streams.
+// Small encoders for the legacy ZIP methods (shrink, reduce, implode), used to build test and
+// benchmark streams.
 #pragma once
 
 #include <algorithm>
