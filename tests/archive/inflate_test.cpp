@@ -6,45 +6,13 @@
 #include <string>
 
 #include "archive/inflate.h"
+#include "testkit/bit_writer.h"
 
 namespace {
 
 using kelvara::archive::DeflateVariant;
 using kelvara::archive::Inflater;
-
-class BitWriter {
-  public:
-    void Bits(uint32_t value, unsigned n) {
-        for (unsigned i = 0; i < n; ++i)
-            Bit((value >> i) & 1);
-    }
-    // A Huffman code, most significant bit first.
-    void Code(uint32_t code, unsigned length) {
-        for (unsigned i = length; i-- > 0;)
-            Bit((code >> i) & 1);
-    }
-    void Literal(unsigned v) { v < 144 ? Code(0x30 + v, 8) : Code(0x190 + v - 144, 9); }
-    void LengthCode(unsigned symbol) {
-        symbol < 280 ? Code(symbol - 256, 7) : Code(0xC0 + symbol - 280, 8);
-    }
-    void EndOfBlock() { Code(0, 7); }
-    void AlignToByte() {
-        while (used_ != 0)
-            Bit(0);
-    }
-    void Byte(uint8_t b) { Bits(b, 8); }
-    const std::string& Bytes() const { return bytes_; }
-
-  private:
-    void Bit(unsigned b) {
-        if (used_ == 0)
-            bytes_ += '\0';
-        bytes_.back() = static_cast<char>(bytes_.back() | (b << used_));
-        used_ = (used_ + 1) & 7;
-    }
-    std::string bytes_;
-    unsigned used_ = 0;
-};
+using kelvara::test::BitWriter;
 
 // Decodes the whole stream in chunks of chunkSize; last gets the final result code.
 std::string Decode(const std::string& stream, DeflateVariant variant, long* last = nullptr,
