@@ -6,10 +6,10 @@
 
 #include <sstream>
 
-#include "png_test_files.h"
 #include "preview/png_draw.h"
 #include "preview/png_graphic.h"
 #include "preview/png_render.h"
+#include "testkit/png_files.h"
 
 namespace kelvara::preview {
 namespace {

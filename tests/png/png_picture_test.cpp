@@ -1,9 +1,9 @@
 // The picture system: formats by extension, and a failed load keeping the previous graphic.
 #include <gtest/gtest.h>
 
-#include "png_test_files.h"
 #include "preview/png_draw_picture.h"
 #include "preview/png_errors.h"
+#include "testkit/png_files.h"
 #include "testkit/temp_folder.h"
 
 namespace kelvara::preview {

@@ -9,10 +9,10 @@
 
 #include <sys/wait.h>
 
-#include "png_test_files.h"
 #include "preview/png_draw.h"
 #include "preview/png_errors.h"
 #include "preview/png_graphic.h"
+#include "testkit/png_files.h"
 #include "testkit/temp_folder.h"
 
 namespace kelvara::preview {
