@@ -17,6 +17,7 @@
 
 #include "preview/code_line_list.h"
 #include "preview/code_view.h"
+#include "testkit/temp_folder.h"
 #include "tests/codeview/test_highlighter.h"
 #if __has_include("highlight/jscript_highlighter.h")
 #include "highlight/jscript_highlighter.h"
@@ -64,8 +65,8 @@ constexpr size_t kFileBytes = 50u << 20;
 // A JavaScript-like ASCII text: functions, strings, comments, numbers, average line ~40 bytes.
 const std::string& BigFilePath() {
     static const std::string path = [] {
-        const char* tmp = std::getenv("TMPDIR");
-        std::string p = std::string(tmp && *tmp ? tmp : "/tmp") + "/kelvara_codeview_bench.js";
+        static const kelvara::test::TempFolder scratch;  // removed at exit
+        const std::string p = scratch / "kelvara_codeview_bench.js";
         std::ofstream out(p, std::ios::binary);
         static const char* const kLines[] = {
             "function update(items, count) {",

@@ -1,5 +1,7 @@
 #include "testkit/zip_builder.h"
 
+#include <zlib.h>
+
 #include "testkit/temp_folder.h"
 
 namespace kelvara::test {
@@ -79,6 +81,20 @@ std::string MakeStoredZip(const std::vector<std::pair<std::string, std::string>>
         specs.push_back(std::move(e));
     }
     return BuildZipOf(std::move(specs));
+}
+
+std::string RawDeflate(const std::string& data, int level) {
+    z_stream z{};
+    deflateInit2(&z, level, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
+    std::string out(deflateBound(&z, data.size()), '\0');
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+    z.avail_in = static_cast<uInt>(data.size());
+    z.next_out = reinterpret_cast<Bytef*>(out.data());
+    z.avail_out = static_cast<uInt>(out.size());
+    deflate(&z, Z_FINISH);
+    out.resize(z.total_out);
+    deflateEnd(&z);
+    return out;
 }
 
 void WriteZip(const std::string& path,

@@ -43,6 +43,9 @@ std::string BuildZipOf(std::vector<ZipEntrySpec> entries);
 // become folder entries.
 std::string MakeStoredZip(const std::vector<std::pair<std::string, std::string>>& entries);
 
+// Raw Deflate data (method 8, no zlib header) of `data` compressed with zlib at `level`.
+std::string RawDeflate(const std::string& data, int level = 6);
+
 // Writes MakeStoredZip(entries) to `path`.
 void WriteZip(const std::string& path,
               const std::vector<std::pair<std::string, std::string>>& entries);
