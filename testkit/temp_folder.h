@@ -23,6 +23,9 @@ class TempFolder {
     std::string path_;
 };
 
+// Removes everything below `folder`, read-only entries included; the folder itself stays.
+void EmptyFolder(const std::string& folder);
+
 void WriteFile(const std::string& path, const std::string& bytes);
 std::string ReadFile(const std::string& path);
 bool FileExists(const std::string& path);
