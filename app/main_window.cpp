@@ -10,18 +10,20 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QThread>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <algorithm>
 #include <exception>
 
-#include "app/collection/install_package.h"
-#include "app/collection/texts.h"
-#include "app/collection/widget_name.h"
+#include "app/texts.h"
+#include "collection/install_package.h"
+#include "collection/widget_name.h"
 #include "platform/documents_folder.h"
-#include "platform/file_icons.h"
 #include "platform/file_system.h"
+#include "platform/qt/widgets/file_icons.h"
+#include "platform/qt/widgets/window_chrome.h"
 
 // The window's images live in a static library; its resources must be registered explicitly.
 static void InitResources() {
@@ -33,20 +35,13 @@ namespace {
 
 constexpr int kRowRole = Qt::UserRole + 1;
 
-QFont UiFont(bool bold) {
-    QFont font = QApplication::font();
-    font.setPixelSize(11);
-    font.setBold(bold);
-    return font;
-}
-
 QString Text(const std::string& s) {
     return QString::fromStdString(s);
 }
 
 QGroupBox* MakeGroupBox(QWidget* parent, const char* caption, QRect geometry) {
     auto* box = new QGroupBox(QString::fromUtf8(caption), parent);
-    box->setFont(UiFont(true));
+    box->setFont(platform::WindowFont(true));
     box->setGeometry(geometry);
     return box;
 }
@@ -59,7 +54,7 @@ QToolButton* MakeFlatButton(QWidget* parent, const char* caption, const char* gl
     button->setIconSize(QSize(24, 24));
     button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     button->setAutoRaise(true);
-    button->setFont(UiFont(true));
+    button->setFont(platform::WindowFont(true));
     button->setGeometry(geometry);
     return button;
 }
@@ -77,21 +72,21 @@ TForm1::TForm1(std::unique_ptr<UserDialogs> dialogs, QWidget* parent)
 TForm1::~TForm1() = default;
 
 void TForm1::BuildLayout() {
-    setWindowTitle(QString::fromUtf8(collection::kWindowCaption));
+    setWindowTitle(QString::fromUtf8(kWindowCaption));
     setWindowIcon(QIcon(QStringLiteral(":/icons/kelvara.png")));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(967, 483);
     move(266, 159);
-    setFont(UiFont(false));
+    setFont(platform::WindowFont(false));
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Window);
 
     GroupBox1 = MakeGroupBox(this, " Виджеты ", QRect(8, 8, 705, 449));
     ListView1 = new QTreeWidget(GroupBox1);
     ListView1->setGeometry(8, 16, 689, 425);
-    ListView1->setFont(UiFont(false));
+    ListView1->setFont(platform::WindowFont(false));
     ListView1->setRootIsDecorated(false);
     ListView1->setItemsExpandable(false);
     ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -154,24 +149,8 @@ void TForm1::BuildLayout() {
     connect(FlatButton3, &QToolButton::clicked, this, [this] { FlatButton3Click(); });
     connect(FlatButton1, &QToolButton::clicked, this, [this] { FlatButton1Click(); });
 
-    StatusBar1 = new QWidget(this);
-    StatusBar1->setGeometry(0, 483 - 19, 967, 19);
-    auto* statusLayout = new QHBoxLayout(StatusBar1);
-    statusLayout->setContentsMargins(0, 0, 0, 0);
-    statusLayout->setSpacing(2);
-    const int panelWidths[] = {200, 200, 250};
-    for (int i = 0; i < 3; ++i) {
-        StatusPanels[i] = new QLabel(StatusBar1);
-        StatusPanels[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        StatusPanels[i]->setFont(UiFont(false));
-        if (i < 2) {
-            StatusPanels[i]->setFixedWidth(panelWidths[i]);
-            statusLayout->addWidget(StatusPanels[i]);
-        } else {
-            StatusPanels[i]->setMinimumWidth(panelWidths[i]);
-            statusLayout->addWidget(StatusPanels[i], 1);  // reaches to the right end
-        }
-    }
+    StatusBar1 =
+        platform::MakeStatusBar(this, QRect(0, 483 - 19, 967, 19), {200, 200, 250}, StatusPanels);
 }
 
 void TForm1::FormCreate() {
@@ -269,7 +248,7 @@ void TForm1::SetStatus(int panel, const QString& text) {
 }
 
 void TForm1::ListView1Click() {
-    SetStatus(1, QString::fromUtf8(collection::kStatusChecked) + QString::number(CheckedCount()));
+    SetStatus(1, QString::fromUtf8(kStatusChecked) + QString::number(CheckedCount()));
 }
 
 void TForm1::N1Click() {
@@ -285,9 +264,8 @@ void TForm1::N2Click() {
 }
 
 void TForm1::ShowCounts() {
-    SetStatus(0, QString::fromUtf8(collection::kStatusFound) +
-                     QString::number(ListView1->topLevelItemCount()));
-    SetStatus(1, QString::fromUtf8(collection::kStatusChecked) + QString::number(0));
+    SetStatus(0, QString::fromUtf8(kStatusFound) + QString::number(ListView1->topLevelItemCount()));
+    SetStatus(1, QString::fromUtf8(kStatusChecked) + QString::number(0));
 }
 
 void TForm1::Rescan() {
@@ -332,6 +310,17 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
         QTimer::singleShot(0, this, [this] { ListView1Click(); });
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    QWidget::closeEvent(event);
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window != this && window->isVisible())
+            window->close();
+    }
+    // Outside a running loop (nothing to end) an exit request would only linger.
+    if (QThread::currentThread()->loopLevel() > 0)
+        QCoreApplication::exit(0);
 }
 
 }  // namespace kelvara::app

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "app/collection/collection_scan.h"
-#include "app/collection/row_ordering.h"
+#include "collection/collection_scan.h"
+#include "collection/row_ordering.h"
 #include "app/user_dialogs.h"
 
 class QGroupBox;
@@ -91,6 +91,9 @@ class TForm1 : public QWidget {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Closing the main window ends the program: every other window closes too and the event
+    // loop is told to end with 0.
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     void BuildLayout();

@@ -3,10 +3,10 @@
 #include <QLabel>
 #include <QTreeWidget>
 
-#include "app/collection/file_copy.h"
-#include "app/collection/install_package.h"
-#include "app/collection/package_deletion.h"
-#include "app/collection/texts.h"
+#include "collection/file_copy.h"
+#include "collection/install_package.h"
+#include "collection/package_deletion.h"
+#include "app/texts.h"
 #include "app/main_window.h"
 #include "platform/documents_folder.h"
 
@@ -20,7 +20,7 @@ void TForm1::FlatButton5Click() {
         for (const QString& path : paths) {
             QString name = QFileInfo(path).fileName();
             SetStatus(2,
-                      QString::fromUtf8(collection::kStatusAdding) + name + QStringLiteral("..."));
+                      QString::fromUtf8(kStatusAdding) + name + QStringLiteral("..."));
             Pump();
             collection::CopyFileKeepDate(path.toStdString(),
                                          platform::CollectionFolder() + name.toStdString());
@@ -28,9 +28,9 @@ void TForm1::FlatButton5Click() {
         Rescan();
         ShowCounts();
         SetStatus(2, QString());
-        dialogs_->ShowInformation(this, QString::fromUtf8(collection::kAddDonePrefix) +
+        dialogs_->ShowInformation(this, QString::fromUtf8(kAddDonePrefix) +
                                             QString::number(paths.size()) +
-                                            QString::fromUtf8(collection::kAddDoneSuffix));
+                                            QString::fromUtf8(kAddDoneSuffix));
     });
 }
 
@@ -38,12 +38,12 @@ void TForm1::FlatButton3Click() {
     RunCommand([this] {
         int checked = CheckedCount();
         if (checked == 0) {
-            dialogs_->ShowError(this, QString::fromUtf8(collection::kNothingToDelete));
+            dialogs_->ShowError(this, QString::fromUtf8(kNothingToDelete));
             return;
         }
-        if (!dialogs_->Confirm(this, QString::fromUtf8(collection::kConfirmDeletePrefix) +
+        if (!dialogs_->Confirm(this, QString::fromUtf8(kConfirmDeletePrefix) +
                                          QString::number(checked) +
-                                         QString::fromUtf8(collection::kConfirmDeleteSuffix)))
+                                         QString::fromUtf8(kConfirmDeleteSuffix)))
             return;
         std::vector<std::string> failed = collection::DeletePackages(
             platform::CollectionFolder(), CheckedCaptions(), [this](const std::string& status) {
@@ -54,9 +54,9 @@ void TForm1::FlatButton3Click() {
         ShowCounts();
         SetStatus(2, QString());
         if (failed.empty()) {
-            dialogs_->ShowInformation(this, QString::fromUtf8(collection::kDeleteDone));
+            dialogs_->ShowInformation(this, QString::fromUtf8(kDeleteDone));
         } else {
-            QString text = QString::fromUtf8(collection::kDeleteFailed);
+            QString text = QString::fromUtf8(kDeleteFailed);
             for (const std::string& caption : failed)
                 text += QStringLiteral("\n") + QString::fromStdString(caption);
             dialogs_->ShowError(this, text);
@@ -67,7 +67,7 @@ void TForm1::FlatButton3Click() {
 void TForm1::FlatButton1Click() {
     RunCommand([this] {
         if (CheckedCount() == 0) {
-            dialogs_->ShowError(this, QString::fromUtf8(collection::kNothingToPackage));
+            dialogs_->ShowError(this, QString::fromUtf8(kNothingToPackage));
             return;
         }
         dialogs_->BrowseFolder(this, dirPath_);
@@ -80,7 +80,7 @@ void TForm1::FlatButton1Click() {
                                             Pump();
                                         });
         SetStatus(2, QString());
-        dialogs_->ShowInformation(this, QString::fromUtf8(collection::kPackageDone));
+        dialogs_->ShowInformation(this, QString::fromUtf8(kPackageDone));
     });
 }
 

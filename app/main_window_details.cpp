@@ -4,15 +4,15 @@
 #include <QLabel>
 #include <QTreeWidget>
 
-#include "app/collection/manifest.h"
-#include "app/collection/package_extraction.h"
-#include "app/collection/texts.h"
 #include "app/main_window.h"
+#include "collection/manifest.h"
+#include "collection/package_extraction.h"
+#include "collection/texts.h"
 #include "platform/documents_folder.h"
 #include "platform/file_system.h"
 #include "platform/scratch_folder.h"
-#include "preview/png_draw.h"
-#include "preview/png_graphic.h"
+#include "png/png_graphic.h"
+#include "png/qt/png_draw.h"
 
 namespace kelvara::app {
 namespace {
@@ -90,9 +90,9 @@ void TForm1::ShowDetails(const std::string& caption) {
 
     const std::string iconPath = scratch + "/icon.png";
     if (platform::PathExists(iconPath)) {
-        preview::TPngGraphic icon;
+        png::TPngGraphic icon;
         icon.LoadFromFile(iconPath);
-        QImage image = preview::RenderPngOverWhite(icon);
+        QImage image = png::RenderPngOverWhite(icon);
         Image1->resize(static_cast<int>(icon.Width()), static_cast<int>(icon.Height()));
         Image1->setPixmap(QPixmap::fromImage(image));
     }

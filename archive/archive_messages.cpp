@@ -32,6 +32,8 @@ const char* MessageText(int id) {
             return "User canceled";
         case kMsgInvalidPassword:
             return "Invalid password";
+        case kMsgUnexpectedEnd:
+            return "Unexpected end of compressed data";
         case kMsgUnsafeEntryPath:
             return "Entry path leads outside the extraction folder";
         default:

@@ -21,6 +21,8 @@ enum MessageId : int {
     kMsgUnsupportedMethod = 25326,
     kMsgUserCanceled = 25443,
     kMsgInvalidPassword = 26517,
+    // The compressed data ended before the entry's declared size was decoded.
+    kMsgUnexpectedEnd = 26895,
     // An entry name that climbs out of the target folder, or a folder on its way that is a
     // symbolic link: the entry is refused.
     kMsgUnsafeEntryPath = 26898,

@@ -15,54 +15,50 @@ constexpr size_t kBlockSize = 32768;
 EntryDecoders::EntryDecoders() : buffer_(kBlockSize) {}
 EntryDecoders::~EntryDecoders() = default;
 
-void EntryDecoders::Decode(const EntryData& data) {
+DecodeStatus EntryDecoders::Decode(const EntryData& data) {
     switch (data.method) {
-        case 0:
-            CopyStored(data);
-            return;
-        case 1:
-        case 2:
-        case 3:
-        case 4:
-        case 5:
-        case 6: {
+        case kMethodStored:
+            return CopyStored(data);
+        case kMethodShrunk:
+        case kMethodReducedFactor1:
+        case kMethodReducedFactor2:
+        case kMethodReducedFactor3:
+        case kMethodReducedFactor4:
+        case kMethodImploded: {
             const LegacyEntryInfo info{data.method, data.flags, data.compressedSize,
                                        data.uncompressedSize};
-            DecodeLegacy(
-                info, data.read,
-                [&data](const uint8_t* bytes, size_t n) { data.write(bytes, n, true); },
-                data.report);
-            return;
+            return DecodeLegacy(info, data.read, [&data](const uint8_t* bytes, size_t n) {
+                data.write(bytes, n, true);
+            });
         }
-        case 8:
-            Inflate(data, DeflateVariant::kDeflate);
-            return;
-        case 9:
-            Inflate(data, DeflateVariant::kDeflate64);
-            return;
+        case kMethodDeflated:
+            return Inflate(data, DeflateVariant::kDeflate);
+        case kMethodDeflate64:
+            return Inflate(data, DeflateVariant::kDeflate64);
         default:
-            data.report(kMsgUnsupportedMethod);
+            return kMsgUnsupportedMethod;
     }
 }
 
-// Stored data: never more than the entry holds, nor more than it claims to decode to.
-void EntryDecoders::CopyStored(const EntryData& data) {
-    uint64_t left = std::min(data.uncompressedSize, data.compressedSize);
+// Stored data: the uncompressed size is copied; compressed data that ends first is reported.
+DecodeStatus EntryDecoders::CopyStored(const EntryData& data) {
+    uint64_t left = data.uncompressedSize;
     while (left > 0) {
         const size_t want = static_cast<size_t>(std::min<uint64_t>(left, kBlockSize));
-        const size_t got = data.read(buffer_.data(), want);
+        const size_t got = std::min(data.read(buffer_.data(), want), want);
         if (got == 0)
-            break;
+            return kMsgUnexpectedEnd;
         data.write(buffer_.data(), got, true);
         left -= got;
         if (data.cancelled())
             break;
     }
+    return kDecodeOk;
 }
 
 // Deflate output goes in chunks of at most 32,768 bytes with the pump before each, and stops at
 // the declared size.
-void EntryDecoders::Inflate(const EntryData& data, DeflateVariant variant) {
+DecodeStatus EntryDecoders::Inflate(const EntryData& data, DeflateVariant variant) {
     std::unique_ptr<Inflater>& inflater =
         variant == DeflateVariant::kDeflate64 ? deflate64_ : deflate_;
     if (inflater) {
@@ -75,12 +71,16 @@ void EntryDecoders::Inflate(const EntryData& data, DeflateVariant variant) {
         data.pump();
         const size_t chunk =
             static_cast<size_t>(std::min<uint64_t>(remaining, Inflater::kMaxChunk));
-        const long produced = inflater->Inflate(chunk);
-        if (produced <= 0)
-            break;
-        data.write(inflater->Chunk(), static_cast<size_t>(produced), false);
-        remaining -= static_cast<uint64_t>(produced);
+        const size_t produced = inflater->Inflate(chunk);
+        if (produced == 0) {
+            // A stream that ended cleanly but short of the declared size is cut as well.
+            const DecodeStatus status = inflater->Status();
+            return status != kDecodeOk ? status : kMsgUnexpectedEnd;
+        }
+        data.write(inflater->Chunk(), produced, false);
+        remaining -= produced;
     }
+    return kDecodeOk;
 }
 
 }  // namespace kelvara::archive

@@ -276,10 +276,11 @@ void TExtractorBase::WriteEntryFile(EntryToExtract& entry, ArchiveInput& input,
     entryTotal_ = entry.uncompressedSize;
     entryDone_ = 0;
     writeFailed_ = false;
+    int decodeStatus = 0;
     try {
-        DecodeEntry(entry, input, path);
+        decodeStatus = DecodeEntry(entry, input, path);
     } catch (const EArchiveFatal& e) {
-        // Decoders raise without reporting; the output routine has reported already.
+        // Raised by the output routine, which has normally reported already.
         if (!fatalReported_)
             Report(e.Id(), path);
     } catch (const std::exception&) {
@@ -297,7 +298,7 @@ void TExtractorBase::WriteEntryFile(EntryToExtract& entry, ArchiveInput& input,
     }
     if (diskFull_)
         throw EArchiveFatal(kMsgDiskFull);  // nothing more fits: the run ends
-    GiveVerdict(path, !cancel_ && CrcMatches(entry.crc, finished));
+    GiveVerdict(path, decodeStatus == 0 && !cancel_ && CrcMatches(entry.crc, finished));
 }
 
 void TExtractorBase::WriteBlock(const uint8_t* data, size_t n, bool pump) {

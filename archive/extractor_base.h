@@ -77,9 +77,11 @@ class TExtractorBase : public TArchiveCommon {
     // data offset and compressed size no longer include the encryption header.
     virtual bool CheckPassword(EntryToExtract& entry, ArchiveInput& input,
                                const std::string& path) = 0;
-    // Decodes the entry's data through WriteBlock. May raise EArchiveFatal.
-    virtual void DecodeEntry(const EntryToExtract& entry, ArchiveInput& input,
-                             const std::string& path) = 0;
+    // Decodes the entry's data through WriteBlock and returns 0; non-zero (the id it reported, or
+    // a negative value for an entry it could not decode) fails the entry's verdict. May raise
+    // EArchiveFatal from WriteBlock.
+    virtual int DecodeEntry(const EntryToExtract& entry, ArchiveInput& input,
+                            const std::string& path) = 0;
 
     // Tests a converted entry name against FileSpec (may append "." to masks without one).
     bool IsSelected(const std::string& name);

@@ -4,7 +4,6 @@
 
 #include <cstdint>
 
-#include "archive/legacy_decoders.h"
 #include "archive/legacy_stream.h"
 
 namespace kelvara::archive {
@@ -13,10 +12,11 @@ namespace kelvara::archive {
 constexpr uint16_t kImplodeFlag8kWindow = 0x0002;
 constexpr uint16_t kImplodeFlagLiteralTree = 0x0004;
 
-// Decodes until `uncompressedSize` bytes are out or the input ends. A tree that cannot be
-// built is reported with 25293 and nothing is decoded; an empty branch met while decoding
-// throws EArchiveFatal 25293.
-void Explode(LegacyBitReader& in, LegacyOutput& out, uint16_t flags, uint64_t uncompressedSize,
-             const Reporter& report);
+// Decodes until `uncompressedSize` bytes are out or the input ends. Returns 25293 "Ambiguous
+// Shannon-Fano decode tree encountered" for a tree that cannot be built (nothing is decoded)
+// and for an empty branch met while decoding, else kDecodeOk (also when the input ended early:
+// the caller compares the size).
+DecodeStatus Explode(LegacyBitReader& in, LegacyOutput& out, uint16_t flags,
+                     uint64_t uncompressedSize);
 
 }  // namespace kelvara::archive

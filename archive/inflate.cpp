@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "archive/archive_messages.h"
 #include "archive/inflate_tables.h"
 
 namespace kelvara::archive {
@@ -19,8 +20,6 @@ constexpr ptrdiff_t kFastOutput = 258;
 // then; the slack lets match copies run over by a few bytes.
 constexpr size_t kChunksPerSlide = 4;
 constexpr size_t kCopySlack = 16;
-// Zero bytes the decoder may take past the end of the data before the stream counts as cut.
-constexpr unsigned kMaxOverrun = 8;
 
 inline uint64_t Load64(const uint8_t* p) {
     uint64_t v;
@@ -63,7 +62,7 @@ inline void CopyMatch(uint8_t* out, size_t distance, size_t length) {
 
 }  // namespace
 
-Inflater::Inflater(DeflateVariant variant, InflateSource source)
+Inflater::Inflater(DeflateVariant variant, CompressedReader source)
     : variant_(variant),
       source_(std::move(source)),
       input_(new uint8_t[kInputSize + kInputPadding]),
@@ -77,17 +76,25 @@ Inflater::Inflater(DeflateVariant variant, InflateSource source)
 
 Inflater::~Inflater() = default;
 
-void Inflater::Reset(InflateSource source) {
+void Inflater::Reset(CompressedReader source) {
     source_ = std::move(source);
     state_ = State::kHeader;
+    status_ = kDecodeOk;
     finalBlock_ = sourceEnded_ = false;
     in_ = inEnd_ = input_.get();
     bits_ = 0;
-    bitCount_ = overrun_ = 0;
+    bitCount_ = 0;
     pos_ = 0;
     chunk_ = window_.get();
     storedLeft_ = 0;
     pendingLength_ = pendingDistance_ = 0;
+}
+
+// Records why the stream failed; returns false for the caller to pass on.
+bool Inflater::Fail(DecodeStatus status) {
+    if (status_ == kDecodeOk)
+        status_ = status;
+    return false;
 }
 
 bool Inflater::Refill() {
@@ -106,19 +113,21 @@ bool Inflater::Refill() {
     return true;
 }
 
-bool Inflater::NeedBits(unsigned n) {
+// Buffers whole input bytes until at least n bits are there; false when the input ends first.
+// The bits above the count are zero afterwards.
+bool Inflater::FillBits(unsigned n) {
     bits_ &= LowBits(bitCount_);  // the fast loop may leave look-ahead bits above the count
     while (bitCount_ < n) {
-        if (in_ == inEnd_ && !Refill()) {
-            if (++overrun_ > kMaxOverrun)
-                return false;
-            bitCount_ += 8;
-            continue;
-        }
+        if (in_ == inEnd_ && !Refill())
+            return false;
         bits_ |= static_cast<uint64_t>(*in_++) << bitCount_;
         bitCount_ += 8;
     }
     return true;
+}
+
+bool Inflater::NeedBits(unsigned n) {
+    return FillBits(n) || Fail(kMsgUnexpectedEnd);
 }
 
 uint32_t Inflater::TakeBits(unsigned n) {
@@ -144,7 +153,7 @@ bool Inflater::ReadBlockHeader() {
             const uint32_t length = TakeBits(16);
             const uint32_t complement = TakeBits(16);
             if ((length ^ 0xFFFF) != complement)
-                return false;
+                return Fail(kMsgBadBlock);
             storedLeft_ = length;
             state_ = State::kStored;
             return true;
@@ -164,7 +173,7 @@ bool Inflater::ReadBlockHeader() {
             state_ = State::kCodes;
             return true;
         default:
-            return false;
+            return Fail(kMsgBadBlock);  // block type 3 is reserved
     }
 }
 
@@ -184,7 +193,7 @@ bool Inflater::ReadDynamicTables() {
     }
     uint32_t clTable[1u << kCodeLengthRootBits];
     if (!BuildCodeLengthTable(clLengths, clTable))
-        return false;
+        return Fail(kMsgBadBlock);
 
     uint8_t lengths[288 + 32];
     const unsigned total = litCount + distCount;
@@ -201,7 +210,9 @@ bool Inflater::ReadDynamicTables() {
         unsigned repeat;
         uint8_t value = 0;
         if (symbol == 16) {
-            if (n == 0 || !NeedBits(2))
+            if (n == 0)
+                return Fail(kMsgBadBlock);  // nothing to repeat
+            if (!NeedBits(2))
                 return false;
             value = lengths[n - 1];
             repeat = 3 + TakeBits(2);
@@ -215,27 +226,35 @@ bool Inflater::ReadDynamicTables() {
             repeat = 11 + TakeBits(7);
         }
         if (n + repeat > total)
-            return false;
+            return Fail(kMsgBadBlock);
         std::fill(lengths + n, lengths + n + repeat, value);
         n += repeat;
     }
     if (lengths[256] == 0)
-        return false;  // no end-of-block code
-    return BuildLiteralTable(variant_, lengths, litCount, dynamic_->lit) &&
-           BuildDistanceTable(variant_, lengths + litCount, distCount, dynamic_->dist);
+        return Fail(kMsgBadBlock);  // no end-of-block code
+    if (!BuildLiteralTable(variant_, lengths, litCount, dynamic_->lit) ||
+        !BuildDistanceTable(variant_, lengths + litCount, distCount, dynamic_->dist)) {
+        return Fail(kMsgBadBlock);
+    }
+    return true;
 }
 
 bool Inflater::DecodeSymbol(const uint32_t* table, unsigned rootBits, uint32_t& entry) {
-    if (!NeedBits(kMaxCodeBits))
-        return false;
+    // Near the end of the data fewer bits than the longest code may be left: the zeros above
+    // them serve the look-up only, and a code longer than what is left means the data is cut.
+    FillBits(kMaxCodeBits);
     uint32_t e = table[bits_ & LowBits(rootBits)];
+    unsigned used = 0;
     if (e & kLinkFlag) {
-        TakeBits(rootBits);
-        e = table[EntryValue(e) + (bits_ & LowBits(EntryExtra(e)))];
+        used = rootBits;
+        e = table[EntryValue(e) + ((bits_ >> rootBits) & LowBits(EntryExtra(e)))];
     }
+    used += EntryBits(e);
+    if (used > bitCount_)
+        return Fail(kMsgUnexpectedEnd);
     if ((e & kEndFlag) && EntryValue(e) != 0)
-        return false;
-    TakeBits(EntryBits(e));
+        return Fail(kMsgBadBlock);  // a code the block's tables leave unused
+    TakeBits(used);
     entry = e;
     return true;
 }
@@ -256,7 +275,7 @@ bool Inflater::CopyStored(uint8_t*& out, uint8_t* outEnd) {
     }
     while (storedLeft_ && out < outEnd) {
         if (in_ == inEnd_ && !Refill())
-            return false;
+            return Fail(kMsgUnexpectedEnd);
         const size_t n =
             std::min({static_cast<size_t>(storedLeft_), static_cast<size_t>(outEnd - out),
                       static_cast<size_t>(inEnd_ - in_)});
@@ -359,7 +378,8 @@ bool Inflater::DecodeFast(uint8_t*& outRef, uint8_t* outEnd) {
     bits_ = bits;
     bitCount_ = count;
     outRef = out;
-    return ok;
+    // The fast loop never reads past the input it has, so its only failure is invalid data.
+    return ok || Fail(kMsgBadBlock);
 }
 
 // One symbol at a time with bounds-checked input: near the end of the data or of the chunk.
@@ -385,7 +405,7 @@ bool Inflater::DecodeSlow(uint8_t*& out, uint8_t* outEnd) {
             return false;
         const size_t distance = EntryValue(e) + TakeBits(EntryExtra(e));
         if (distance > static_cast<size_t>(out - window_.get()))
-            return false;
+            return Fail(kMsgBadBlock);  // reaches back before the first output byte
         pendingLength_ = length;
         pendingDistance_ = distance;
         CopyPending(out, outEnd);
@@ -396,10 +416,10 @@ bool Inflater::DecodeSlow(uint8_t*& out, uint8_t* outEnd) {
     return true;
 }
 
-long Inflater::Inflate(size_t maxBytes) {
+size_t Inflater::Inflate(size_t maxBytes) {
     maxBytes = std::min(maxBytes, kMaxChunk);
     if (state_ == State::kError)
-        return kDataError;
+        return 0;
     if (pos_ + maxBytes > bufferSize_) {
         const size_t keep = std::min(pos_, windowSize_);
         std::memmove(window_.get(), window_.get() + pos_ - keep, keep);
@@ -431,7 +451,7 @@ long Inflater::Inflate(size_t maxBytes) {
                 }
                 break;
             default:
-                ok = false;
+                ok = Fail(kMsgBadBlock);
         }
     }
     if (!ok)
@@ -439,9 +459,7 @@ long Inflater::Inflate(size_t maxBytes) {
     const size_t produced = static_cast<size_t>(out - start);
     pos_ += produced;
     chunk_ = start;
-    if (produced)
-        return static_cast<long>(produced);
-    return ok ? kEndOfData : kDataError;
+    return produced;
 }
 
 }  // namespace kelvara::archive

@@ -7,43 +7,46 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <memory>
+
+#include "archive/decoder_common.h"
 
 namespace kelvara::archive {
 
 enum class DeflateVariant { kDeflate, kDeflate64 };
-
-// Fills up to n bytes into buffer and returns how many; 0 means the compressed data ended.
-using InflateSource = std::function<size_t(uint8_t* buffer, size_t n)>;
 
 struct HuffmanTables;
 
 class Inflater {
   public:
     static constexpr size_t kMaxChunk = 32768;
-    // Result codes of Inflate besides a positive byte count.
-    static constexpr long kEndOfData = 0;
-    static constexpr long kDataError = -3;
 
-    Inflater(DeflateVariant variant, InflateSource source);
+    Inflater(DeflateVariant variant, CompressedReader source);
     ~Inflater();
     Inflater(const Inflater&) = delete;
     Inflater& operator=(const Inflater&) = delete;
 
     // Decodes up to maxBytes (at most kMaxChunk) and returns how many were produced; they stay
-    // readable at Chunk() until the next call. Fewer than maxBytes only at the end of the data or
-    // before an error, which the following call then returns.
-    long Inflate(size_t maxBytes);
+    // readable at Chunk() until the next call. Fewer than maxBytes only at the end of the stream
+    // or just before a failure; 0 once the stream has ended or failed (Status() tells which).
+    size_t Inflate(size_t maxBytes);
+    // kDecodeOk while the stream is sound, also once it has ended; kMsgBadBlock for data that is
+    // not valid Deflate (a bad block type, a stored length that does not match its complement,
+    // unusable code lengths, an invalid code, a distance before the first output byte);
+    // kMsgUnexpectedEnd when the input ended inside the stream. Every byte produced was decoded
+    // from real input: the stream's last bits are never padded out with zeros.
+    DecodeStatus Status() const { return status_; }
     // Starts a new stream from another source, keeping the buffers.
-    void Reset(InflateSource source);
+    void Reset(CompressedReader source);
     const uint8_t* Chunk() const { return chunk_; }
     bool Finished() const { return state_ == State::kDone; }
 
   private:
     enum class State { kHeader, kStored, kCodes, kDone, kError };
 
+    bool Fail(DecodeStatus status);
     bool Refill();
+    bool FillBits(unsigned n);
     bool NeedBits(unsigned n);
     uint32_t TakeBits(unsigned n);
     bool ReadBlockHeader();
@@ -55,8 +58,9 @@ class Inflater {
     void CopyPending(uint8_t*& out, uint8_t* outEnd);
 
     DeflateVariant variant_;
-    InflateSource source_;
+    CompressedReader source_;
     State state_ = State::kHeader;
+    DecodeStatus status_ = kDecodeOk;
     bool finalBlock_ = false;
     bool sourceEnded_ = false;
 
@@ -64,8 +68,7 @@ class Inflater {
     const uint8_t* in_ = nullptr;
     const uint8_t* inEnd_ = nullptr;
     uint64_t bits_ = 0;
-    unsigned bitCount_ = 0;
-    unsigned overrun_ = 0;  // zero bytes supplied past the end of the data
+    unsigned bitCount_ = 0;  // valid bits in bits_; the fast loop may leave more above them
 
     size_t windowSize_;
     size_t bufferSize_;

@@ -13,40 +13,37 @@ namespace kelvara::archive {
 
 namespace {
 
-constexpr uint16_t kMethodShrunk = 1;
-constexpr uint16_t kMethodReducedFirst = 2;
-constexpr uint16_t kMethodReducedLast = 5;
-constexpr uint16_t kMethodImploded = 6;
-
-void Decode(const LegacyEntryInfo& info, LegacyBitReader& in, LegacyOutput& out,
-            const Reporter& report) {
-    if (info.method == kMethodShrunk) {
-        Unshrink(in, out);
-    } else if (info.method >= kMethodReducedFirst && info.method <= kMethodReducedLast) {
-        Unreduce(in, out, info.method - 1, info.uncompressedSize);
-    } else {
-        Explode(in, out, info.flags, info.uncompressedSize, report);
+DecodeStatus Decode(const LegacyEntryInfo& info, LegacyBitReader& in, LegacyOutput& out) {
+    if (info.method == kMethodShrunk)
+        return Unshrink(in, out);
+    if (info.method >= kMethodReducedFactor1 && info.method <= kMethodReducedFactor4) {
+        const int factor = info.method - kMethodReducedFactor1 + 1;
+        return Unreduce(in, out, factor, info.uncompressedSize);
     }
+    return Explode(in, out, info.flags, info.uncompressedSize);
 }
 
 }  // namespace
 
-void DecodeLegacy(const LegacyEntryInfo& info, const CompressedReader& read,
-                  const BlockWriter& write, const Reporter& report) {
-    if (info.method < kMethodShrunk || info.method > kMethodImploded) {
-        report(kMsgUnsupportedMethod);
-        return;
-    }
+DecodeStatus DecodeLegacy(const LegacyEntryInfo& info, const CompressedReader& read,
+                          const BlockWriter& write) {
+    if (info.method < kMethodShrunk || info.method > kMethodImploded)
+        return kMsgUnsupportedMethod;
     std::optional<LegacyBitReader> in;
     std::optional<LegacyOutput> out;
+    DecodeStatus status;
     try {
         in.emplace(read, info.compressedSize);
         out.emplace(write);
+        status = Decode(info, *in, *out);
     } catch (const std::bad_alloc&) {
-        return;  // without buffers the entry is not decoded
+        return kDecodeNoTables;  // the tables are allocated before anything is decoded
     }
-    Decode(info, *in, *out, report);
+    // What was decoded before a failure reaches the file too.
     out->Flush();
+    if (status == kDecodeOk && out->Count() < info.uncompressedSize)
+        status = kMsgUnexpectedEnd;
+    return status;
 }
 
 }  // namespace kelvara::archive

@@ -5,16 +5,13 @@
 #include <cstdint>
 #include <functional>
 
+#include "archive/decoder_common.h"
+
 namespace kelvara::archive {
 
-// Next compressed bytes of the entry, already decrypted, never past the compressed size;
-// returns 0 at the end of input.
-using CompressedReader = std::function<size_t(uint8_t* buffer, size_t n)>;
 // The component's output-block routine (writes the block, adds it to the CRC; may throw
-// EArchiveFatal).
+// EArchiveFatal when the output side fails).
 using BlockWriter = std::function<void(const uint8_t* data, size_t n)>;
-// A reported (non-fatal) message.
-using Reporter = std::function<void(int messageId)>;
 
 struct LegacyEntryInfo {
     uint16_t method;
@@ -23,12 +20,13 @@ struct LegacyEntryInfo {
     uint64_t uncompressedSize;
 };
 
-// Decodes methods 1 (shrunk), 2-5 (reduced, factor method-1) and 6 (imploded). Throws
-// EArchiveFatal(id) for fatal messages (25116 "Bad block", 25299 "Stack overflow", 25293 while
-// walking a tree); flushes what was decoded before throwing. An ambiguous implode tree found
-// while building it is reported with report(25293) and the entry ends before any data is
-// decoded.
-void DecodeLegacy(const LegacyEntryInfo& info, const CompressedReader& read,
-                  const BlockWriter& write, const Reporter& report);
+// Decodes methods 1 (shrunk), 2-5 (reduced, factor method-1) and 6 (imploded), writes what was
+// decoded (also when the data turns out bad) and returns the status: 25116 "Bad block" for a
+// bad shrink code or reduce follower data, 25299 "Stack overflow" for an overlong shrink string,
+// 25293 for an implode tree that cannot be built (before any output) or walked, 26895 when the
+// data ends before the uncompressed size is reached, 25326 for any other method, and
+// kDecodeNoTables when the tables cannot be allocated. Only the writer throws.
+DecodeStatus DecodeLegacy(const LegacyEntryInfo& info, const CompressedReader& read,
+                          const BlockWriter& write);
 
 }  // namespace kelvara::archive

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "archive/archive_messages.h"
-
 namespace kelvara::archive {
 
 LegacyBitReader::LegacyBitReader(const CompressedReader& read, uint64_t compressedSize)
@@ -56,11 +54,6 @@ void LegacyOutput::Flush() {
     const size_t n = used_;
     used_ = 0;
     write_(block_.data(), n);
-}
-
-void LegacyOutput::Fail(int id) {
-    Flush();
-    throw EArchiveFatal(id);
 }
 
 }  // namespace kelvara::archive

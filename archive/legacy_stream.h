@@ -73,8 +73,6 @@ class LegacyOutput {
     // `limit` bytes have been produced in total.
     void CopyMatch(uint32_t distance, uint32_t length, uint64_t limit);
     void Flush();
-    // Flushes what was decoded so far and raises the fatal message `id`.
-    [[noreturn]] void Fail(int id);
 
     uint64_t Count() const { return count_; }
 

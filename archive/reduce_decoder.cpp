@@ -25,19 +25,20 @@ int IndexBits(uint32_t count) {
     return bits;
 }
 
-// Reads the 256 follower sets, stored for characters 255 down to 0. False if the input ended.
-bool ReadFollowerSets(LegacyBitReader& in, LegacyOutput& out, FollowerSets& sets) {
+// Reads the 256 follower sets, stored for characters 255 down to 0. The input may end on the
+// way (the caller checks Overrun()).
+DecodeStatus ReadFollowerSets(LegacyBitReader& in, FollowerSets& sets) {
     for (int c = 255; c >= 0; --c) {
         const uint32_t count = in.Bits(6);
         if (in.Overrun())
-            return false;
+            return kDecodeOk;
         if (count > kMaxFollowers)
-            out.Fail(kMsgBadBlock);
+            return kMsgBadBlock;
         sets.counts[c] = static_cast<uint8_t>(count);
         for (uint32_t i = 0; i < count; ++i)
             sets.chars[c][i] = static_cast<uint8_t>(in.Bits(8));
     }
-    return !in.Overrun();
+    return kDecodeOk;
 }
 
 // Expands the character stream: 144 escapes either a literal 144 (followed by 0) or a match.
@@ -92,10 +93,13 @@ class Expander {
 
 }  // namespace
 
-void Unreduce(LegacyBitReader& in, LegacyOutput& out, int factor, uint64_t uncompressedSize) {
+DecodeStatus Unreduce(LegacyBitReader& in, LegacyOutput& out, int factor,
+                      uint64_t uncompressedSize) {
     FollowerSets sets;
-    if (!ReadFollowerSets(in, out, sets))
-        return;
+    if (const DecodeStatus status = ReadFollowerSets(in, sets); status != kDecodeOk)
+        return status;
+    if (in.Overrun())
+        return kDecodeOk;
 
     Expander expander(out, factor, uncompressedSize);
     uint32_t last = 0;
@@ -109,7 +113,7 @@ void Unreduce(LegacyBitReader& in, LegacyOutput& out, int factor, uint64_t uncom
             if (in.Overrun())
                 break;
             if (index >= count)
-                out.Fail(kMsgBadBlock);
+                return kMsgBadBlock;
             c = sets.chars[last][index];
         }
         if (in.Overrun())
@@ -117,6 +121,7 @@ void Unreduce(LegacyBitReader& in, LegacyOutput& out, int factor, uint64_t uncom
         expander.Feed(c);
         last = c;
     }
+    return kDecodeOk;
 }
 
 }  // namespace kelvara::archive

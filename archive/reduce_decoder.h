@@ -8,8 +8,10 @@
 
 namespace kelvara::archive {
 
-// Decodes until the input ends or `uncompressedSize` bytes are out. A follower set longer
-// than 32 characters or a follower index beyond its set throws EArchiveFatal 25116.
-void Unreduce(LegacyBitReader& in, LegacyOutput& out, int factor, uint64_t uncompressedSize);
+// Decodes until the input ends or `uncompressedSize` bytes are out. Returns 25116 "Bad block"
+// for a follower set longer than 32 characters or a follower index beyond its set, else
+// kDecodeOk (also when the input ended early: the caller compares the size).
+DecodeStatus Unreduce(LegacyBitReader& in, LegacyOutput& out, int factor,
+                      uint64_t uncompressedSize);
 
 }  // namespace kelvara::archive

@@ -36,10 +36,10 @@ class Unshrinker {
             freeList_.push_back(code);
     }
 
-    void Run() {
+    DecodeStatus Run() {
         uint32_t first = in_.Bits(codeSize_);
         if (in_.Overrun() || first > 255)
-            out_.Fail(kMsgBadBlock);
+            return kMsgBadBlock;
         out_.Put(static_cast<uint8_t>(first));
         int32_t prev = static_cast<int32_t>(first);
         uint8_t prevFirstChar = static_cast<uint8_t>(first);
@@ -47,14 +47,17 @@ class Unshrinker {
         for (;;) {
             const uint32_t code = in_.Bits(codeSize_);
             if (in_.Overrun())
-                break;
+                return kDecodeOk;  // the input ended; the caller compares the size
             if (code == kControlCode) {
-                Control();
+                if (const DecodeStatus status = Control(); status != kDecodeOk)
+                    return status;
                 continue;
             }
             if (code > kMaxCode)
-                out_.Fail(kMsgBadBlock);
-            const uint8_t firstChar = EmitString(static_cast<int32_t>(code), prev, prevFirstChar);
+                return kMsgBadBlock;
+            uint8_t firstChar;
+            if (!EmitString(static_cast<int32_t>(code), prev, prevFirstChar, firstChar))
+                return kMsgStackOverflow;
             AddCode(prev, firstChar);
             prev = static_cast<int32_t>(code);
             prevFirstChar = firstChar;
@@ -62,24 +65,26 @@ class Unshrinker {
     }
 
   private:
-    void Control() {
+    DecodeStatus Control() {
         const uint32_t what = in_.Bits(codeSize_);
         if (in_.Overrun())
-            return;
+            return kDecodeOk;  // ended inside the control sequence
         if (what == 1 && codeSize_ < kMaxCodeSize) {
             ++codeSize_;
         } else if (what == 2) {
             PartialClear();
         } else {
-            out_.Fail(kMsgBadBlock);
+            return kMsgBadBlock;
         }
+        return kDecodeOk;
     }
 
     bool IsFree(int32_t code) const { return code >= kFirstFreeCode && parent_[code] == kFree; }
 
-    // Writes the string of `code` and returns its first character. A free code is the one
-    // being defined right now: the previous string followed by its own first character.
-    uint8_t EmitString(int32_t code, int32_t prev, uint8_t prevFirstChar) {
+    // Writes the string of `code` and gives its first character; false, with nothing written,
+    // when the string does not fit the stack. A free code is the one being defined right now:
+    // the previous string followed by its own first character.
+    bool EmitString(int32_t code, int32_t prev, uint8_t prevFirstChar, uint8_t& firstChar) {
         size_t depth = 0;
         int32_t link = code;
         if (IsFree(code)) {
@@ -88,20 +93,20 @@ class Unshrinker {
         }
         while (link >= kFirstFreeCode && parent_[link] != kFree) {
             if (depth == kStackSize - 1)
-                out_.Fail(kMsgStackOverflow);
+                return false;
             stack_[depth++] = char_[link];
             link = parent_[link];
         }
         // The chain ends at a literal, or at a free code in a damaged stream.
         if (link >= 0 && link != static_cast<int32_t>(kControlCode)) {
             if (depth == kStackSize - 1)
-                out_.Fail(kMsgStackOverflow);
+                return false;
             stack_[depth++] = char_[link];
         }
-        const uint8_t firstChar = stack_[depth - 1];
+        firstChar = stack_[depth - 1];
         while (depth > 0)
             out_.Put(stack_[--depth]);
-        return firstChar;
+        return true;
     }
 
     void AddCode(int32_t prev, uint8_t firstChar) {
@@ -150,14 +155,14 @@ class Unshrinker {
 
 }  // namespace
 
-void Unshrink(LegacyBitReader& in, LegacyOutput& out) {
+DecodeStatus Unshrink(LegacyBitReader& in, LegacyOutput& out) {
     std::optional<Unshrinker> unshrinker;
     try {
         unshrinker.emplace(in, out);
     } catch (const std::bad_alloc&) {
-        return;  // no tables, no decoding
+        return kDecodeNoTables;
     }
-    unshrinker->Run();
+    return unshrinker->Run();
 }
 
 }  // namespace kelvara::archive

@@ -5,8 +5,9 @@
 
 namespace kelvara::archive {
 
-// Decodes until the input ends. Throws EArchiveFatal 25116 for an unreadable first code or a
-// bad control code, 25299 for a string longer than the character stack.
-void Unshrink(LegacyBitReader& in, LegacyOutput& out);
+// Decodes until the input ends. Returns 25116 "Bad block" for an unreadable first code or a bad
+// control code, 25299 "Stack overflow" for a string longer than the character stack (nothing of
+// that string is written), kDecodeNoTables without tables, else kDecodeOk.
+DecodeStatus Unshrink(LegacyBitReader& in, LegacyOutput& out);
 
 }  // namespace kelvara::archive

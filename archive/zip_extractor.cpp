@@ -208,8 +208,8 @@ bool TZipExtractor::CheckPassword(EntryToExtract& entry, ArchiveInput& input,
     return true;
 }
 
-void TZipExtractor::DecodeEntry(const EntryToExtract& entry, ArchiveInput& input,
-                                const std::string& path) {
+int TZipExtractor::DecodeEntry(const EntryToExtract& entry, ArchiveInput& input,
+                               const std::string& path) {
     int64_t position = entry.dataOffset;
     uint64_t left = entry.compressedSize;
     PkwareCipher* cipher = entryEncrypted_ ? cipher_.get() : nullptr;
@@ -230,8 +230,11 @@ void TZipExtractor::DecodeEntry(const EntryToExtract& entry, ArchiveInput& input
     data.write = [this](const uint8_t* bytes, size_t n, bool pump) { WriteBlock(bytes, n, pump); };
     data.pump = [this] { PumpMessages(); };
     data.cancelled = [this] { return cancel_; };
-    data.report = [this, &path](int id) { Report(id, path); };
-    decoders_->Decode(data);
+    // Bad data is the decoder's status, reported here once for the entry.
+    const DecodeStatus status = decoders_->Decode(data);
+    if (status > 0)
+        Report(status, path);
+    return status;
 }
 
 }  // namespace kelvara::archive

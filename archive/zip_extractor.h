@@ -50,8 +50,8 @@ class TZipExtractor : public TExtractorBase {
     void WalkArchive(ArchiveInput& input) override;
     bool CheckPassword(EntryToExtract& entry, ArchiveInput& input,
                        const std::string& path) override;
-    void DecodeEntry(const EntryToExtract& entry, ArchiveInput& input,
-                     const std::string& path) override;
+    int DecodeEntry(const EntryToExtract& entry, ArchiveInput& input,
+                    const std::string& path) override;
 
   private:
     struct SelectedEntry;

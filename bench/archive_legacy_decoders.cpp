@@ -60,7 +60,6 @@ void Decode(benchmark::State& state, const std::vector<Stream>& streams) {
     const kelvara::archive::BlockWriter write = [&](const uint8_t* data, size_t n) {
         sink += data[n - 1];
     };
-    const kelvara::archive::Reporter report = [](int) {};
     for (auto _ : state) {
         for (const auto& s : streams) {
             size_t at = 0;
@@ -71,7 +70,7 @@ void Decode(benchmark::State& state, const std::vector<Stream>& streams) {
                 return count;
             };
             kelvara::archive::DecodeLegacy(
-                LegacyEntryInfo{s.method, s.flags, s.data.size(), s.size}, read, write, report);
+                LegacyEntryInfo{s.method, s.flags, s.data.size(), s.size}, read, write);
         }
     }
     benchmark::DoNotOptimize(sink);

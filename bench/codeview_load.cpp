@@ -1,24 +1,30 @@
 // Loading a large JavaScript-like file into the view's lines (one decoding pass, one scanning
-// pass with a highlighter) and painting a screen of long highlighted lines.
+// pass with a highlighter) and painting a screen of long highlighted lines; what a loaded line
+// costs on 20 million empty lines and on the JavaScript files the system installs.
 //
 // Heap use is tracked through the global allocation functions, so "peak_extra_per_byte" is the
-// peak heap during the load, less the UTF-16 text itself, per byte of the file.
+// peak heap during the load, less the UTF-16 text itself, per byte of the file;
+// "store_bytes_per_byte" is what the loaded store holds per byte of the file.
 #include <benchmark/benchmark.h>
 #include <malloc.h>
+
+#include <filesystem>
+#include <vector>
 
 #include <QApplication>
 #include <QImage>
 #include <QPainter>
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <fstream>
 #include <new>
 #include <string>
 
-#include "preview/code_line_list.h"
-#include "preview/code_view.h"
 #include "testkit/temp_folder.h"
-#include "tests/codeview/test_highlighter.h"
+#include "tests/textview/test_highlighter.h"
+#include "textview/code_line_list.h"
+#include "textview/qt/code_view.h"
 #if __has_include("highlight/jscript_highlighter.h")
 #include "highlight/jscript_highlighter.h"
 #define KELVARA_HAVE_JSCRIPT 1
@@ -58,7 +64,7 @@ void operator delete(void* p, size_t) noexcept {
 
 namespace {
 
-using namespace kelvara::preview;
+using namespace kelvara::textview;
 
 constexpr size_t kFileBytes = 50u << 20;
 
@@ -92,6 +98,29 @@ const std::string& BigFilePath() {
     return path;
 }
 
+// A file of 20 million line feeds: 20 million and one empty lines.
+const std::string& EmptyLinesPath() {
+    static const std::string path = [] {
+        const char* tmp = std::getenv("TMPDIR");
+        std::string p = std::string(tmp && *tmp ? tmp : "/tmp") + "/kelvara_codeview_empty.txt";
+        std::ofstream out(p, std::ios::binary);
+        const std::string block(1 << 20, '\n');
+        for (size_t left = 20000000; left > 0;) {
+            const size_t n = std::min(left, block.size());
+            out.write(block.data(), static_cast<std::streamsize>(n));
+            left -= n;
+        }
+        return p;
+    }();
+    return path;
+}
+
+// UTF-16 units of a file's decoded text (the line breaks included, as the store keeps them).
+size_t DecodedUnits(const std::string& path) {
+    TextEncoding encoding;
+    return DecodeCharacters(ReadWholeFile(path), encoding).size();
+}
+
 QApplication& App() {
     static int argc = 1;
     static char name[] = "bench_codeview";
@@ -113,6 +142,7 @@ void ReportLoad(benchmark::State& state, const TCodeLineList& lines, long long h
         (static_cast<double>(g_heapPeak.load() - heapBefore) - text) / kFileBytes;
     state.counters["resident_extra_per_byte"] =
         (static_cast<double>(lines.MemoryUsed()) - text) / kFileBytes;
+    state.counters["store_bytes_per_byte"] = static_cast<double>(lines.MemoryUsed()) / kFileBytes;
 }
 
 void BM_LoadLines(benchmark::State& state) {
@@ -128,6 +158,63 @@ void BM_LoadLines(benchmark::State& state) {
     ReportLoad(state, lines, before);
 }
 BENCHMARK(BM_LoadLines)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// 20 million empty lines: what a line costs beyond the UTF-16 text (at most 16 bytes).
+void BM_LoadEmptyLines(benchmark::State& state) {
+    const std::string& path = EmptyLinesPath();
+    const double text = static_cast<double>(DecodedUnits(path)) * sizeof(char16_t);
+    long long before = 0;
+    TCodeLineList lines;
+    for (auto _ : state) {
+        lines.Clear();
+        before = g_heapNow.load();
+        g_heapPeak = before;
+        lines.LoadFromFile(path);
+    }
+    state.counters["lines"] = lines.Count();
+    state.counters["bytes_per_line"] =
+        (static_cast<double>(lines.MemoryUsed()) - text) / lines.Count();
+    state.counters["peak_bytes_per_line"] =
+        (static_cast<double>(g_heapPeak.load() - before) - text) / lines.Count();
+}
+BENCHMARK(BM_LoadEmptyLines)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Every JavaScript file below /usr/share, each loaded into a store of its own.
+void BM_LoadInstalledScripts(benchmark::State& state) {
+    std::vector<std::string> paths;
+    std::error_code error;
+    for (std::filesystem::recursive_directory_iterator it("/usr/share", error), end;
+         !error && it != end; it.increment(error)) {
+        if (it->path().extension() == ".js" && it->is_regular_file(error))
+            paths.push_back(it->path().string());
+    }
+    if (paths.empty()) {
+        state.SkipWithError("no JavaScript files below /usr/share");
+        return;
+    }
+    double fileBytes = 0, text = 0;
+    for (const std::string& path : paths) {
+        fileBytes += static_cast<double>(std::filesystem::file_size(path));
+        text += static_cast<double>(DecodedUnits(path)) * sizeof(char16_t);
+    }
+    double store = 0, lineCount = 0;
+    for (auto _ : state) {
+        store = lineCount = 0;
+        for (const std::string& path : paths) {
+            TCodeLineList lines;
+            lines.LoadFromFile(path);
+            store += static_cast<double>(lines.MemoryUsed());
+            lineCount += lines.Count();
+        }
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * fileBytes));
+    state.counters["files"] = static_cast<double>(paths.size());
+    state.counters["file_bytes"] = fileBytes;
+    state.counters["lines"] = lineCount;
+    state.counters["store_bytes_per_byte"] = store / fileBytes;
+    state.counters["extra_bytes_per_byte"] = (store - text) / fileBytes;
+}
+BENCHMARK(BM_LoadInstalledScripts)->Unit(benchmark::kMillisecond);
 
 template <class Highlighter>
 void LoadIntoView(benchmark::State& state) {

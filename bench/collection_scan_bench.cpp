@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <string>
 
-#include "app/collection/collection_scan.h"
-#include "app/collection/widget_name.h"
+#include "collection/collection_scan.h"
+#include "collection/widget_name.h"
 #include "testkit/temp_folder.h"
 #include "testkit/test_sandbox.h"
 #include "testkit/zip_builder.h"

@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "preview/png_graphic.h"
+#include "png/png_graphic.h"
 #include "testkit/png_files.h"
 
 namespace {
 
 namespace test = kelvara::test;
-using kelvara::preview::TPngGraphic;
+using kelvara::png::TPngGraphic;
 
 constexpr uint32_t kSide = 4096;
 constexpr size_t kPixelBytes = size_t(kSide) * kSide * 4;

@@ -1,13 +1,13 @@
-#include <QGuiApplication>
-#include <cstdlib>
+#include <QCoreApplication>
 #include <iostream>
 
 #include "cli/commands.h"
 
 int main(int argc, char** argv) {
-    // Drawing uses Qt's raster engine; no window is ever shown.
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QGuiApplication app(argc, argv);
+    // The arguments are taken before Qt sees them, so that none is consumed as a Qt option.
     kelvara::cli::Args args(argv + 1, argv + argc);
+    // Only QtCore is needed (locale texts and collation); no GUI platform is started, so
+    // nothing but the tool's own messages reaches stderr.
+    QCoreApplication app(argc, argv);
     return kelvara::cli::Run(args, std::cout, std::cerr);
 }

@@ -1,8 +1,8 @@
 #include <ostream>
 
-#include "app/collection/manifest.h"
-#include "app/collection/package_extraction.h"
-#include "app/collection/texts.h"
+#include "collection/manifest.h"
+#include "collection/package_extraction.h"
+#include "collection/texts.h"
 #include "cli/commands.h"
 #include "platform/file_system.h"
 #include "platform/scratch_folder.h"

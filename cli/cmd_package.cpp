@@ -1,6 +1,6 @@
 #include <ostream>
 
-#include "app/collection/install_package.h"
+#include "collection/install_package.h"
 #include "cli/commands.h"
 
 namespace kelvara::cli {

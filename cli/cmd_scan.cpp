@@ -1,7 +1,7 @@
 #include <ostream>
 
-#include "app/collection/collection_scan.h"
-#include "app/collection/widget_name.h"
+#include "collection/collection_scan.h"
+#include "collection/widget_name.h"
 #include "cli/commands.h"
 
 namespace kelvara::cli {

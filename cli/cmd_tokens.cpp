@@ -9,7 +9,7 @@
 #include "cli/commands.h"
 #include "highlight/highlighter_registry.h"
 #include "highlight/token_listing.h"
-#include "preview/text_file_loading.h"
+#include "textview/code_line_list.h"
 
 namespace kelvara::cli {
 namespace {
@@ -49,9 +49,10 @@ int CmdTokens(const Args& args, std::ostream& out, std::ostream& err) {
                           "unknown language \"" + positional[0] + "\" (" + LanguageList() + ")");
     }
 
-    preview::DecodedText text;
+    // The text view's own line store, so that memory use and limits are the view's.
+    textview::TCodeLineList lines;
     try {
-        text = preview::LoadTextFileBuffer(positional[1]);
+        lines.LoadFromFile(positional[1]);
     } catch (const std::exception& e) {
         err << e.what() << "\n";
         return 1;
@@ -59,8 +60,8 @@ int CmdTokens(const Args& args, std::ostream& out, std::ostream& err) {
 
     highlight::TTokenListing listing(*highlighter, countOnly);
     std::string buffer;
-    for (size_t line = 0; line < text.lines.size(); ++line) {
-        listing.ScanLine(text.Line(line), buffer);
+    for (int line = 0; line < lines.Count(); ++line) {
+        listing.ScanLine(lines.Line(line), buffer);
         if (buffer.size() >= (1u << 16)) {
             out << buffer;
             buffer.clear();

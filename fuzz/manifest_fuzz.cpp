@@ -1,6 +1,6 @@
 // Any bytes as a manifest: parsing, the description and the fields, never a crash or a load
 // from outside.
-#include "app/collection/manifest.h"
+#include "collection/manifest.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using kelvara::collection::Manifest;

@@ -3,12 +3,12 @@
 #include <QImage>
 #include <sstream>
 
-#include "preview/png_draw.h"
-#include "preview/png_errors.h"
-#include "preview/png_graphic.h"
+#include "png/png_errors.h"
+#include "png/png_graphic.h"
+#include "png/qt/png_draw.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    using namespace kelvara::preview;
+    using namespace kelvara::png;
     std::istringstream stream(std::string(reinterpret_cast<const char*>(data), size));
     TPngGraphic graphic;
     try {
@@ -16,7 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     } catch (const std::exception&) {
         return 0;
     }
-    if (graphic.Width() * static_cast<uint64_t>(graphic.Height()) > (1u << 22)) return 0;
+    if (graphic.Width() * static_cast<uint64_t>(graphic.Height()) > (1u << 22))
+        return 0;
     QImage canvas(37, 23, QImage::Format_RGB32);
     canvas.fill(Qt::white);
     DrawPng(graphic, canvas, QRect(0, 0, 37, 23));

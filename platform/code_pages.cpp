@@ -2,11 +2,17 @@
 
 #include <iconv.h>
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
+#include <utility>
 
 namespace kelvara::platform {
 namespace {
+
+constexpr char16_t kReplacement = 0xFFFD;
 
 // Converts with iconv; an unconvertible or invalid input byte becomes `replacement` (in the
 // target encoding) and the conversion goes on after it.
@@ -51,43 +57,151 @@ std::string Convert(const char* to, const char* from, std::string_view input,
     return out;
 }
 
+// The upper half of Windows-1251, taken once from the system converter. A byte the converter
+// refuses (in this code page only 0x98) decodes, as on the platform, to the C1 control of the
+// same value.
+const std::array<char16_t, 128>& Windows1251UpperHalf() {
+    static const std::array<char16_t, 128> table = [] {
+        std::array<char16_t, 128> t{};
+        for (int i = 0; i < 128; ++i) {
+            const char byte = static_cast<char>(0x80 + i);
+            const std::string unit =
+                Convert("UTF-16LE", "WINDOWS-1251", std::string_view(&byte, 1), "");
+            t[i] = unit.size() == 2
+                       ? static_cast<char16_t>(static_cast<unsigned char>(unit[0]) |
+                                               (static_cast<unsigned char>(unit[1]) << 8))
+                       : static_cast<char16_t>(0x80 + i);
+        }
+        return t;
+    }();
+    return table;
+}
+
+// The same table turned round and sorted by character, for encoding.
+const std::array<std::pair<char16_t, unsigned char>, 128>& Windows1251Encoding() {
+    static const std::array<std::pair<char16_t, unsigned char>, 128> table = [] {
+        std::array<std::pair<char16_t, unsigned char>, 128> t{};
+        const auto& upper = Windows1251UpperHalf();
+        for (int i = 0; i < 128; ++i)
+            t[i] = {upper[i], static_cast<unsigned char>(0x80 + i)};
+        std::sort(t.begin(), t.end());
+        return t;
+    }();
+    return table;
+}
+
+// A UTF-8 lead byte: the length of its sequence and the range its second byte must lie in
+// (later bytes are always 80..BF). These ranges exclude overlong forms, surrogates and values
+// past U+10FFFF. Length 0: the byte cannot start a sequence.
+struct Utf8Lead {
+    int length;
+    unsigned char low, high;
+};
+
+inline Utf8Lead LeadOf(unsigned char b) {
+    if (b < 0xC2)
+        return {0, 0, 0};
+    if (b < 0xE0)
+        return {2, 0x80, 0xBF};
+    if (b == 0xE0)
+        return {3, 0xA0, 0xBF};
+    if (b == 0xED)
+        return {3, 0x80, 0x9F};
+    if (b < 0xF0)
+        return {3, 0x80, 0xBF};
+    if (b == 0xF0)
+        return {4, 0x90, 0xBF};
+    if (b < 0xF4)
+        return {4, 0x80, 0xBF};
+    if (b == 0xF4)
+        return {4, 0x80, 0x8F};
+    return {0, 0, 0};
+}
+
+// Decodes the sequence at `p` (lead byte >= 0x80). Returns its length with the code point in
+// `cp`, or minus the length of the maximal ill-formed subpart that starts at `p` (at least 1).
+inline int DecodeSequence(const unsigned char* p, const unsigned char* end, uint32_t& cp) {
+    const Utf8Lead lead = LeadOf(*p);
+    if (lead.length == 0)
+        return -1;
+    cp = *p & (0x7Fu >> lead.length);
+    for (int k = 1; k < lead.length; ++k) {
+        if (end - p <= k)
+            return -k;
+        const unsigned char c = p[k];
+        if (k == 1 ? (c < lead.low || c > lead.high) : (c & 0xC0) != 0x80)
+            return -k;
+        cp = (cp << 6) | (c & 0x3F);
+    }
+    return lead.length;
+}
+
+// UTF-8 to UTF-16 in one pass. Strict: gives up (returns false) at the first ill-formed
+// sequence. Lenient: each maximal ill-formed subpart becomes U+FFFD.
+template <bool kStrict>
+bool DecodeUtf8(std::string_view bytes, std::u16string& out) {
+    out.resize(bytes.size());  // never more code units than bytes
+    auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* end = p + bytes.size();
+    char16_t* dst = out.data();
+    while (p < end) {
+        // Runs of ASCII, eight bytes at a time.
+        while (end - p >= 8) {
+            std::uint64_t block;
+            std::memcpy(&block, p, 8);
+            if (block & 0x8080808080808080ull)
+                break;
+            for (int k = 0; k < 8; ++k)
+                dst[k] = p[k];
+            p += 8;
+            dst += 8;
+        }
+        if (p == end)
+            break;
+        if (*p < 0x80) {
+            *dst++ = *p++;
+            continue;
+        }
+        uint32_t cp = 0;
+        const int len = DecodeSequence(p, end, cp);
+        if (len < 0) {
+            if (kStrict)
+                return false;
+            *dst++ = kReplacement;
+            p += -len;
+            continue;
+        }
+        p += len;
+        if (cp >= 0x10000) {
+            cp -= 0x10000;
+            *dst++ = static_cast<char16_t>(0xD800 + (cp >> 10));
+            *dst++ = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+        } else {
+            *dst++ = static_cast<char16_t>(cp);
+        }
+    }
+    out.resize(static_cast<size_t>(dst - out.data()));
+    // Multi-byte text leaves spare room; give it back when it is worth a copy.
+    if (out.capacity() - out.size() > out.size() / 8 + 4096)
+        out.shrink_to_fit();
+    return true;
+}
+
 }  // namespace
 
 bool IsValidUtf8(std::string_view s) {
-    size_t i = 0, n = s.size();
-    while (i < n) {
-        unsigned char c = static_cast<unsigned char>(s[i]);
-        if (c < 0x80) {
-            ++i;
+    auto* p = reinterpret_cast<const unsigned char*>(s.data());
+    const auto* end = p + s.size();
+    while (p < end) {
+        if (*p < 0x80) {
+            ++p;
             continue;
         }
-        size_t len;
-        uint32_t cp;
-        if ((c & 0xE0) == 0xC0) {
-            len = 2;
-            cp = c & 0x1F;
-        } else if ((c & 0xF0) == 0xE0) {
-            len = 3;
-            cp = c & 0x0F;
-        } else if ((c & 0xF8) == 0xF0) {
-            len = 4;
-            cp = c & 0x07;
-        } else {
+        uint32_t cp = 0;
+        const int len = DecodeSequence(p, end, cp);
+        if (len < 0)
             return false;
-        }
-        if (i + len > n)
-            return false;
-        for (size_t k = 1; k < len; ++k) {
-            unsigned char cc = static_cast<unsigned char>(s[i + k]);
-            if ((cc & 0xC0) != 0x80)
-                return false;
-            cp = (cp << 6) | (cc & 0x3F);
-        }
-        // Overlong forms, surrogates and values past U+10FFFF are not UTF-8.
-        if ((len == 2 && cp < 0x80) || (len == 3 && cp < 0x800) || (len == 4 && cp < 0x10000) ||
-            cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-            return false;
-        i += len;
+        p += len;
     }
     return true;
 }
@@ -96,27 +210,62 @@ std::string Cp866ToUtf8(std::string_view bytes) {
     return Convert("UTF-8", "CP866", bytes, "?");
 }
 
+char16_t Windows1251Char(unsigned char byte) {
+    return byte < 0x80 ? byte : Windows1251UpperHalf()[byte - 0x80];
+}
+
+std::u16string Windows1251ToUtf16(std::string_view bytes) {
+    const auto& upper = Windows1251UpperHalf();
+    std::u16string out(bytes.size(), u'\0');
+    char16_t* dst = out.data();
+    for (unsigned char c : bytes)
+        *dst++ = c < 0x80 ? c : upper[c - 0x80];
+    return out;
+}
+
 std::string Windows1251ToUtf8(std::string_view bytes) {
-    return Convert("UTF-8", "WINDOWS-1251", bytes, "?");
+    return Utf16ToUtf8(Windows1251ToUtf16(bytes));
 }
 
 std::string Utf8ToWindows1251(std::string_view utf8) {
-    return Convert("WINDOWS-1251", "UTF-8", utf8, "?");
+    const std::u16string text = Utf8ToUtf16(utf8);
+    const auto& encoding = Windows1251Encoding();
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+            continue;
+        }
+        // A surrogate pair is one character outside the code page.
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF)
+            ++i;
+        const auto found = std::lower_bound(encoding.begin(), encoding.end(),
+                                            std::pair<char16_t, unsigned char>{c, 0});
+        out +=
+            found != encoding.end() && found->first == c ? static_cast<char>(found->second) : '?';
+    }
+    return out;
+}
+
+bool TryUtf8ToUtf16(std::string_view utf8, std::u16string& out) {
+    return DecodeUtf8<true>(utf8, out);
 }
 
 std::u16string Utf8ToUtf16(std::string_view utf8) {
-    std::string raw = Convert("UTF-16LE", "UTF-8", utf8, std::string_view("\xFD\xFF", 2));
-    std::u16string out(raw.size() / 2, u'\0');
-    for (size_t i = 0; i < out.size(); ++i)
-        out[i] = static_cast<char16_t>(static_cast<unsigned char>(raw[2 * i]) |
-                                       (static_cast<unsigned char>(raw[2 * i + 1]) << 8));
+    std::u16string out;
+    DecodeUtf8<false>(utf8, out);
     return out;
 }
 
 std::u16string EightBitToUtf16(std::string_view bytes) {
-    if (IsValidUtf8(bytes))
-        return Utf8ToUtf16(bytes);
-    return Utf8ToUtf16(Windows1251ToUtf8(bytes));
+    std::u16string out;
+    if (TryUtf8ToUtf16(bytes, out))
+        return out;
+    out = std::u16string();  // released before the second buffer exists
+    return Windows1251ToUtf16(bytes);
 }
 
 std::string Utf16ToUtf8(std::u16string_view text) {

@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -80,6 +81,19 @@ bool SetReadOnly(const std::string& path, bool readOnly) {
 
 bool SetPermissions(const std::string& path, unsigned mode) {
     return chmod(path.c_str(), static_cast<mode_t>(mode & 0777)) == 0;
+}
+
+bool RemoveFile(const std::string& path) {
+    return unlink(path.c_str()) == 0;
+}
+
+std::string ExecutableFolder() {
+    char buffer[4096];
+    ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    if (n <= 0)
+        return "./";
+    std::string path(buffer, static_cast<size_t>(n));
+    return path.substr(0, path.rfind('/') + 1);
 }
 
 bool IsSameFile(const std::string& a, const std::string& b) {

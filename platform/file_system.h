@@ -36,6 +36,12 @@ bool SetReadOnly(const std::string& path, bool readOnly);
 // Applies permission bits (only 0777: never setuid, setgid or sticky).
 bool SetPermissions(const std::string& path, unsigned mode);
 
+// Removes a file (not a folder); true when it is gone.
+bool RemoveFile(const std::string& path);
+
+// The folder of the running executable, ending in "/" ("./" when it cannot be told).
+std::string ExecutableFolder();
+
 // True when both paths name the same existing file (device and inode).
 bool IsSameFile(const std::string& a, const std::string& b);
 

@@ -43,6 +43,7 @@ void TFolderTreeView::RenameNode(TFolderTreeNode* node, const QString& newName) 
     SetNodeIcon(node, node->Path());
     if (node == Selected())
         UpdateNotifier();
+    emit ItemsChanged();
 }
 
 void TFolderTreeView::DeleteSelected() {
@@ -60,6 +61,7 @@ void TFolderTreeView::DeleteSelected() {
         throw EFolderTreeError("Delete of " + path + " failed");
     }
     delete node;
+    emit ItemsChanged();
 }
 
 void TFolderTreeView::RunReportingErrors(const std::function<void()>& command) {

@@ -7,7 +7,7 @@
 #include <QUrl>
 #include <vector>
 
-#include "platform/file_icons.h"
+#include "platform/qt/widgets/file_icons.h"
 #include "platform/file_system.h"
 #include "preview/folder_busy_guard.h"
 #include "preview/folder_tree_rename_delegate.h"
@@ -281,6 +281,7 @@ void TFolderTreeView::RefreshNode(TFolderTreeNode* node) {
         refreshing_ = false;
     }
     UpdateNotifier();
+    emit ItemsChanged();
 }
 
 }  // namespace kelvara::preview

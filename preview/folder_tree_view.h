@@ -90,6 +90,9 @@ class TFolderTreeView : public QTreeWidget {
 
   signals:
     void Click();
+    // Items may have gone from disk: a node was deleted, renamed or re-read. Listeners holding
+    // a path below the tree check whether it still exists.
+    void ItemsChanged();
 
   protected:
     void mousePressEvent(QMouseEvent* event) override;

@@ -1,8 +1,7 @@
 #include "viewer/viewer_window.h"
 
-#include <sys/stat.h>
-
 #include <QApplication>
+#include <QCloseEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -18,20 +17,15 @@
 #include "highlight/jscript_form_values.h"
 #include "highlight/jscript_highlighter.h"
 #include "highlight/xml_highlighter.h"
+#include "platform/file_system.h"
+#include "platform/qt/widgets/window_chrome.h"
 #include "platform/scratch_folder.h"
-#include "preview/code_view.h"
 #include "preview/folder_tree_view.h"
+#include "textview/qt/code_view.h"
 #include "viewer/preview_kind.h"
 
 namespace kelvara::viewer {
 namespace {
-
-QFont UiFont(bool bold) {
-    QFont font = QApplication::font();
-    font.setPixelSize(11);
-    font.setBold(bold);
-    return font;
-}
 
 QFont MonospaceFont(int pixels) {
     QFont font(QStringLiteral("DejaVu Sans Mono"));
@@ -50,13 +44,19 @@ std::string FileNamePart(const std::string& path) {
 // A file that exists, is not a folder and has a modification time that a packed date can
 // hold (1980 to 2107).
 bool IsPreviewableFile(const std::string& path) {
-    struct stat st;
-    if (stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode))
+    if (!platform::PathExists(path) || platform::IsDirectory(path))
         return false;
+    const time_t modified = platform::FileModified(path);
     struct tm local {};
-    if (!localtime_r(&st.st_mtime, &local))
+    if (modified == -1 || !localtime_r(&modified, &local))
         return false;
     return local.tm_year >= 80 && local.tm_year <= 207;
+}
+
+// Whether nothing that could have been previewed is left at path (deleted, renamed away, or
+// replaced by a folder).
+bool FileGone(const std::string& path) {
+    return !platform::PathExists(path) || platform::IsDirectory(path);
 }
 
 // Removes what an earlier package of the same name left in its viewer folder. Only a folder
@@ -101,14 +101,14 @@ void TForm2::BuildLayout() {
                    Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint |
                    Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(919, 417);
-    setFont(UiFont(false));
+    setFont(platform::WindowFont(false));
 
     GroupBox1 = new QGroupBox(QStringLiteral(" Дерево проекта "), this);
-    GroupBox1->setFont(UiFont(true));
+    GroupBox1->setFont(platform::WindowFont(true));
     GroupBox1->setGeometry(8, 8, 193, 385);
     FolderTree1 = new preview::TFolderTreeView(GroupBox1);
     FolderTree1->setGeometry(8, 16, 177, 369);
-    FolderTree1->setFont(UiFont(false));
+    FolderTree1->setFont(platform::WindowFont(false));
     FolderTree1->SetObjectTypes(preview::otFolders | preview::otNonFolders | preview::otHidden);
     FolderTree1->SetUseShellImages(true);
     FolderTree1->SetAutoRefresh(true);
@@ -117,42 +117,32 @@ void TForm2::BuildLayout() {
     FolderTree1->SetIndent(19);
     FolderTree1->ShowError = [this](const QString& text) { ShowError(text); };
     FolderTree1->OnClick = [this] { FolderTree1Click(); };
+    connect(FolderTree1, &preview::TFolderTreeView::ItemsChanged, this,
+            &TForm2::DropVanishedPreview);
 
     GroupBox2 = new QGroupBox(QStringLiteral(" Просмотр "), this);
-    GroupBox2->setFont(UiFont(true));
+    GroupBox2->setFont(platform::WindowFont(true));
     GroupBox2->setGeometry(200, 8, 713, 385);
     // Created before the text view, so the view covers the picture while it is visible.
     Image1 = new QLabel(GroupBox2);
     Image1->setGeometry(16, 24, 105, 105);
     Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    CodeView1 = new preview::TCodeView(GroupBox2);
+    CodeView1 = new textview::TCodeView(GroupBox2);
     CodeView1->setGeometry(8, 16, 697, 361);
     CodeView1->SetTextFont(MonospaceFont(13));
-    preview::TCodeGutter gutter = CodeView1->Gutter();
+    textview::TCodeGutter gutter = CodeView1->Gutter();
     gutter.font = MonospaceFont(11);
     CodeView1->SetGutter(gutter);
     CodeView1->SetReadOnly(true);
 
-    StatusBar1 = new QWidget(this);
-    StatusBar1->setGeometry(0, 417 - 19, 919, 19);
-    auto* layout = new QHBoxLayout(StatusBar1);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(2);
-    for (int i = 0; i < 6; ++i) {
-        StatusPanels[i] = new QLabel(StatusBar1);
-        StatusPanels[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        StatusPanels[i]->setFont(UiFont(false));
-        if (i < 5) {
-            StatusPanels[i]->setFixedWidth(50);
-            layout->addWidget(StatusPanels[i]);
-        } else {
-            StatusPanels[i]->setMinimumWidth(50);
-            layout->addWidget(StatusPanels[i], 1);  // the clicked path, to the right end
-        }
-    }
+    // The last panel holds the clicked path and reaches to the right end.
+    StatusBar1 = platform::MakeStatusBar(this, QRect(0, 417 - 19, 919, 19),
+                                         {50, 50, 50, 50, 50, 50}, StatusPanels);
 }
 
 void TForm2::ViewPackage(const std::string& archivePath, const std::string& viewerFolder) {
+    // Watching again before the folder is rewritten, so the tree follows the extraction.
+    FolderTree1->SetAutoRefresh(true);
     if (!viewerFolder.empty()) {
         EmptyViewerFolder(viewerFolder);
         archive::TZipExtractor extractor;
@@ -162,7 +152,8 @@ void TForm2::ViewPackage(const std::string& archivePath, const std::string& view
         extractor.SetExtractDir(viewerFolder);
         extractor.Extract();
     }
-    CodeView1->ResetContents();
+    // Cleared after the extraction: a click while it ran may have previewed a file.
+    ClearPreview();
     FolderTree1->SetRoot(QString::fromStdString(viewerFolder));
     viewerFolder_ = viewerFolder;
     show();
@@ -174,6 +165,12 @@ void TForm2::showEvent(QShowEvent* event) {
     if (!event->spontaneous())
         FormShow();
     QWidget::showEvent(event);
+}
+
+void TForm2::closeEvent(QCloseEvent* event) {
+    // A closed viewer has no tree to keep up to date; its watcher thread ends here.
+    FolderTree1->SetAutoRefresh(false);
+    QWidget::closeEvent(event);
 }
 
 void TForm2::FormShow() {
@@ -200,6 +197,7 @@ void TForm2::FolderTree1Click() {
         const std::string prefix = root.substr(0, root.rfind('/') + 1);
         const std::string path = prefix + BuildNodePath(FolderTree1->Selected(), '/');
         StatusPanels[5]->setText(QString::fromStdString(path));
+        shownPath_ = path;
         if (!IsPreviewableFile(path))
             return;
         Preview(path);
@@ -209,6 +207,7 @@ void TForm2::FolderTree1Click() {
 }
 
 void TForm2::Preview(const std::string& path) {
+    previewPath_ = path;
     CodeView1->ResetContents();
     CodeView1->Lines().LoadFromFile(path);
     const PreviewKind kind = PreviewKindOf(path);
@@ -239,12 +238,42 @@ highlight::TCustomHighlighter* TForm2::HighlighterFor(PreviewKind kind) const {
 
 void TForm2::ShowPicture(const std::string& path) {
     picture_.LoadFromFile(path);  // a failure keeps the previous picture
+    picturePath_ = path;
     QImage canvas(picture_.Width(), picture_.Height(), QImage::Format_RGB32);
     canvas.fill(GroupBox2->palette().color(QPalette::Window));
-    if (const preview::TGraphic* graphic = picture_.Graphic())
+    if (const png::TGraphic* graphic = picture_.Graphic())
         graphic->Draw(canvas, QRect(0, 0, canvas.width(), canvas.height()));
     Image1->setPixmap(QPixmap::fromImage(canvas));
     Image1->resize(canvas.size());  // the control takes the picture's size
+}
+
+void TForm2::ClearPreview() {
+    picture_.Clear();
+    picturePath_.clear();
+    Image1->clear();
+    previewPath_.clear();
+    CodeView1->ResetContents();
+    CodeView1->viewport()->update();
+    shownPath_.clear();
+    StatusPanels[5]->clear();
+}
+
+void TForm2::DropVanishedPreview() {
+    if (!previewPath_.empty() && FileGone(previewPath_)) {
+        ClearPreview();
+        return;
+    }
+    // A picture can outlive its preview: a later click on a file without a highlighter keeps
+    // it on view.
+    if (!picturePath_.empty() && FileGone(picturePath_)) {
+        picture_.Clear();
+        picturePath_.clear();
+        Image1->clear();
+    }
+    if (!shownPath_.empty() && !platform::PathExists(shownPath_)) {
+        shownPath_.clear();
+        StatusPanels[5]->clear();
+    }
 }
 
 }  // namespace kelvara::viewer

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "preview/png_draw_picture.h"
+#include "png/qt/png_draw_picture.h"
 #include "viewer/preview_kind.h"
 
 class QGroupBox;
@@ -21,8 +21,11 @@ class TJScriptHighlighter;
 class TXmlHighlighter;
 }  // namespace kelvara::highlight
 
-namespace kelvara::preview {
+namespace kelvara::textview {
 class TCodeView;
+}  // namespace kelvara::textview
+
+namespace kelvara::preview {
 class TFolderTreeView;
 class TFolderTreeNode;
 }  // namespace kelvara::preview
@@ -37,8 +40,9 @@ class TForm2 : public QWidget {
     ~TForm2() override;
 
     // The view command's work after the main window built the paths: empties and unpacks the
-    // viewer folder, resets the text view, roots the tree there and shows the window. Throws
-    // (the tree's "Error setting path" among others) without showing the window.
+    // viewer folder, clears the preview (picture, text and path), roots the tree there and
+    // shows the window. Throws (the tree's "Error setting path" among others) without showing
+    // the window.
     void ViewPackage(const std::string& archivePath, const std::string& viewerFolder);
 
     void FolderTree1Click();
@@ -54,7 +58,7 @@ class TForm2 : public QWidget {
     preview::TFolderTreeView* FolderTree1 = nullptr;
     QGroupBox* GroupBox2 = nullptr;
     QLabel* Image1 = nullptr;
-    preview::TCodeView* CodeView1 = nullptr;
+    textview::TCodeView* CodeView1 = nullptr;
     QWidget* StatusBar1 = nullptr;
     QLabel* StatusPanels[6] = {};
     std::unique_ptr<highlight::TCssHighlighter> CssHighlighter1;
@@ -64,17 +68,26 @@ class TForm2 : public QWidget {
 
   protected:
     void showEvent(QShowEvent* event) override;
+    // Hides the window and stops the tree's watcher; the next view command starts it again.
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     void BuildLayout();
     void FormShow();
     void Preview(const std::string& path);
     void ShowPicture(const std::string& path);
+    // No picture, an empty text view and an empty path.
+    void ClearPreview();
+    // After the tree lost items: drops what is shown of a file that is no longer on disk.
+    void DropVanishedPreview();
     // The highlighter of a text preview, or nullptr.
     highlight::TCustomHighlighter* HighlighterFor(PreviewKind kind) const;
 
     std::string viewerFolder_;
-    preview::TPicture picture_;
+    png::TPicture picture_;
+    std::string previewPath_;  // the file whose lines were loaded last
+    std::string picturePath_;  // the file of the picture on view
+    std::string shownPath_;    // the clicked path in the status bar
 };
 
 }  // namespace kelvara::viewer

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "deflate_stream_writer.h"
 #include "testkit/temp_folder.h"
 #include "testkit/zip_builder.h"
 
@@ -77,6 +78,41 @@ TEST(CliUnzip, FailedChecksAndUsageErrors) {
     EXPECT_EQ(RunCli(dir, "unzip -x a.zip").exitCode, 2);
     EXPECT_EQ(RunCli(dir, "list").exitCode, 2);
     EXPECT_EQ(RunCli(dir, "list '" + dir.Path() + "/missing.zip'").exitCode, 1);
+}
+
+// Bad or cut compressed data is reported and fails the run, though the entry stays counted.
+TEST(CliUnzip, DecoderFailuresExitWithOne) {
+    TempFolder dir;
+    kelvara::test::DeflateWriter w;  // Deflate64: the first match reaches before the start
+    w.BlockHeader(true, 1);
+    w.LengthCode(260);
+    w.Distance(0);
+    w.EndOfBlock();
+    kelvara::test::ZipEntrySpec far;
+    far.name = "far.bin";
+    far.method = 9;
+    far.data = w.Bytes();
+    far.sizeFromData = false;
+    far.uncompressedSize = 6;
+    far.computeCrc = false;
+    far.crc = 0;  // what an empty file gives
+    kelvara::test::WriteFile(dir / "far.zip", kelvara::test::BuildZipOf({far}));
+    CliResult r = RunCli(dir, "unzip -o '" + dir.Path() + "/out' '" + dir.Path() + "/far.zip'");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "error 25116 Bad block: " + dir.Path() + "/out/far.bin\n");
+    EXPECT_EQ(r.out, "crc-fail " + dir.Path() + "/out/far.bin\nextracted 1\n");
+
+    kelvara::test::ZipEntrySpec cut = far;  // a stored block that ends after two of its bytes
+    cut.name = "cut.txt";
+    cut.method = 8;
+    cut.data = std::string("\x01\x05\x00\xFA\xFFhe", 7);
+    cut.uncompressedSize = 5;
+    kelvara::test::WriteFile(dir / "cut.zip", kelvara::test::BuildZipOf({cut}));
+    r = RunCli(dir, "unzip -o '" + dir.Path() + "/out' '" + dir.Path() + "/cut.zip'");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err,
+              "error 26895 Unexpected end of compressed data: " + dir.Path() + "/out/cut.txt\n");
+    EXPECT_EQ(ReadFile(dir / "out/cut.txt"), "he");
 }
 
 }  // namespace

@@ -32,7 +32,7 @@ TEST(LegacyReduce, RoundTripsForEveryFactor) {
         EXPECT_LT(packed.size(), text.size() / 2);
         const uint16_t method = static_cast<uint16_t>(factor + 1);
         const DecodeResult r = DecodeBytes(packed, method, 0, text.size(), 777);
-        EXPECT_EQ(r.fatal, 0);
+        EXPECT_EQ(r.status, archive::kDecodeOk);
         EXPECT_TRUE(r.output == text);
         // The size bound holds in the middle of a match too.
         const DecodeResult shorter = DecodeBytes(packed, method, 0, text.size() - 5);
@@ -76,7 +76,7 @@ TEST(LegacyReduce, HandBuiltStreamWithFollowerIndices) {
     // The zero padding after the last character would decode as more characters: the
     // uncompressed size ends the entry.
     const DecodeResult r = DecodeBytes(HandBuiltStream(), 2, 0, expected.size());
-    EXPECT_EQ(r.fatal, 0);
+    EXPECT_EQ(r.status, archive::kDecodeOk);
     EXPECT_EQ(r.output, expected);
 }
 
@@ -86,7 +86,7 @@ TEST(LegacyReduce, DamagedStreams) {
     for (int i = 0; i < 40; ++i)
         tooMany.Bits('a', 8);
     const DecodeResult r1 = DecodeBytes(tooMany.Bytes(), 3, 0, 10);
-    EXPECT_EQ(r1.fatal, archive::kMsgBadBlock);
+    EXPECT_EQ(r1.status, archive::kMsgBadBlock);
     EXPECT_EQ(r1.output, "");
 
     // Index 3 in a set of 3 after "Hel" has been decoded.
@@ -102,14 +102,17 @@ TEST(LegacyReduce, DamagedStreams) {
     w.Bits(0, 1);
     w.Bits(3, 2);
     const DecodeResult r2 = DecodeBytes(w.Bytes(), 4, 0, 10);
-    EXPECT_EQ(r2.fatal, archive::kMsgBadBlock);
+    EXPECT_EQ(r2.status, archive::kMsgBadBlock);
     EXPECT_EQ(r2.output, "Hel");
 
-    // Truncated in the follower sets, then in the data.
+    // Truncated in the follower sets, then in the data: what was decoded is kept and the end
+    // is reported.
     const std::string packed = Reduce(SampleText(), 2);
-    EXPECT_EQ(DecodeBytes(packed.substr(0, 20), 3, 0, 40000).output, "");
+    const DecodeResult inSets = DecodeBytes(packed.substr(0, 20), 3, 0, 40000);
+    EXPECT_EQ(inSets.output, "");
+    EXPECT_EQ(inSets.status, archive::kMsgUnexpectedEnd);
     const DecodeResult r3 = DecodeBytes(packed.substr(0, packed.size() / 2), 3, 0, 40000);
-    EXPECT_EQ(r3.fatal, 0);
+    EXPECT_EQ(r3.status, archive::kMsgUnexpectedEnd);
     EXPECT_GT(r3.output.size(), 1000u);
     EXPECT_TRUE(r3.output == SampleText().substr(0, r3.output.size()));
 }

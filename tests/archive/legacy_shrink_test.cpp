@@ -32,7 +32,7 @@ TEST(LegacyShrink, PartialClearReusesFreedCodesLowestFirst) {
     const std::string data =
         Codes({'a', 'b', 'c', 257, 'd', kShrinkControl, 2, 257, 258, 259, 260, 262});
     const DecodeResult r = DecodeBytes(data, kShrunk, 0, 0);
-    EXPECT_EQ(r.fatal, 0);
+    EXPECT_EQ(r.status, archive::kDecodeOk);
     EXPECT_EQ(r.output, "abcabdabdaabddaadaad");
 }
 
@@ -46,7 +46,7 @@ TEST(LegacyShrink, RoundTripsWithCodeSizeGrowthAndPartialClears) {
         EXPECT_EQ(shrinker.Clears() > 0, clear);
         // Small reads make codes straddle refills.
         const DecodeResult r = DecodeBytes(packed, kShrunk, 0, text.size(), 1000);
-        EXPECT_EQ(r.fatal, 0);
+        EXPECT_EQ(r.status, archive::kDecodeOk);
         EXPECT_TRUE(r.output == text);
         EXPECT_LE(r.largestWrite, 32768u);
     }
@@ -54,16 +54,16 @@ TEST(LegacyShrink, RoundTripsWithCodeSizeGrowthAndPartialClears) {
 
 TEST(LegacyShrink, DamagedStreamsEndWithBadBlock) {
     const DecodeResult empty = DecodeBytes("", kShrunk, 0, 10);
-    EXPECT_EQ(empty.fatal, archive::kMsgBadBlock);
+    EXPECT_EQ(empty.status, archive::kMsgBadBlock);
     EXPECT_EQ(empty.output, "");
 
     const DecodeResult firstNotLiteral = DecodeBytes(Codes({300, 'a'}), kShrunk, 0, 10);
-    EXPECT_EQ(firstNotLiteral.fatal, archive::kMsgBadBlock);
+    EXPECT_EQ(firstNotLiteral.status, archive::kMsgBadBlock);
 
     // What was decoded before the bad control code reaches the file.
     const DecodeResult badControl =
         DecodeBytes(Codes({'x', 'y', kShrinkControl, 3, 'z'}), kShrunk, 0, 3);
-    EXPECT_EQ(badControl.fatal, archive::kMsgBadBlock);
+    EXPECT_EQ(badControl.status, archive::kMsgBadBlock);
     EXPECT_EQ(badControl.output, "xy");
 
     // Four size increases reach 13 bits; a fifth is refused.
@@ -74,7 +74,7 @@ TEST(LegacyShrink, DamagedStreamsEndWithBadBlock) {
         w.Bits(1, size);
     }
     const DecodeResult tooWide = DecodeBytes(w.Bytes(), kShrunk, 0, 1);
-    EXPECT_EQ(tooWide.fatal, archive::kMsgBadBlock);
+    EXPECT_EQ(tooWide.status, archive::kMsgBadBlock);
     EXPECT_EQ(tooWide.output, "q");
 }
 
@@ -85,18 +85,20 @@ TEST(LegacyShrink, CyclicCodeChainIsAStackOverflow) {
     codes.insert(codes.end(), 40, 'b');  // defines 259..298
     codes.insert(codes.end(), {258, 'c', 300});
     const DecodeResult r = DecodeBytes(Codes(codes), kShrunk, 0, 0);
-    EXPECT_EQ(r.fatal, archive::kMsgStackOverflow);
+    EXPECT_EQ(r.status, archive::kMsgStackOverflow);
     EXPECT_EQ(r.output, std::string("aaa\0a", 5) + std::string(40, 'b') + std::string("\0\0c", 3));
 }
 
-TEST(LegacyShrink, TruncatedSampleGivesAPrefixWithoutError) {
+// Shrunk data has no end marker: input that ends before the uncompressed size is reached is
+// reported, and what was decoded is a true prefix (the last byte's spare bits are no code).
+TEST(LegacyShrink, TruncatedSampleGivesAPrefixAndUnexpectedEnd) {
     const auto entries = LocalEntries(ReadFile(TestData("zip/legacy/SHRUNK.ZIP")));
     ASSERT_FALSE(entries.empty());
     const LocalEntry& e = entries[0];
     const std::string full = DecodeEntry(e).output;
     for (size_t cut : {size_t{2}, e.data.size() / 2, e.data.size() - 1}) {
         const DecodeResult r = DecodeBytes(e.data.substr(0, cut), kShrunk, 0, e.uncompressedSize);
-        EXPECT_EQ(r.fatal, 0);
+        EXPECT_EQ(r.status, archive::kMsgUnexpectedEnd);
         EXPECT_LT(r.output.size(), full.size());
         EXPECT_EQ(full.compare(0, r.output.size(), r.output), 0);
     }

@@ -1,7 +1,5 @@
 #include "legacy_test_support.h"
 
-#include "archive/archive_messages.h"
-
 namespace kelvara::test {
 
 DecodeResult DecodeBytes(const std::string& data, uint16_t method, uint16_t flags,
@@ -19,13 +17,9 @@ DecodeResult DecodeBytes(const std::string& data, uint16_t method, uint16_t flag
         result.largestWrite = std::max(result.largestWrite, n);
         result.output.append(reinterpret_cast<const char*>(block), n);
     };
-    archive::Reporter report = [&](int id) { result.reported.push_back(id); };
     const archive::LegacyEntryInfo info{method, flags, data.size(), uncompressedSize};
-    try {
-        archive::DecodeLegacy(info, read, write, report);
-    } catch (const archive::EArchiveFatal& e) {
-        result.fatal = e.Id();
-    }
+    // Bad input is a status, never an exception: a throw fails the test.
+    result.status = archive::DecodeLegacy(info, read, write);
     return result;
 }
 

@@ -17,8 +17,7 @@ namespace kelvara::test {
 // The outcome of one DecodeLegacy call.
 struct DecodeResult {
     std::string output;
-    std::vector<int> reported;
-    int fatal = 0;            // id of the EArchiveFatal raised, 0 for none
+    archive::DecodeStatus status = archive::kDecodeOk;
     size_t largestWrite = 0;  // largest block handed to the writer
     size_t largestRead = 0;   // largest read request
 };

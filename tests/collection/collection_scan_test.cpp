@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <stdexcept>
 
-#include "app/collection/collection_scan.h"
+#include "collection/collection_scan.h"
 #include "platform/file_system.h"
 #include "testkit/temp_folder.h"
 

@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "app/collection/file_copy.h"
+#include "collection/file_copy.h"
 #include "platform/dos_time.h"
 #include "platform/file_system.h"
 #include "testkit/temp_folder.h"

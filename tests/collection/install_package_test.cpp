@@ -2,8 +2,8 @@
 
 #include <filesystem>
 
-#include "app/collection/install_package.h"
-#include "app/collection/package_deletion.h"
+#include "collection/install_package.h"
+#include "collection/package_deletion.h"
 #include "platform/file_system.h"
 #include "testkit/temp_folder.h"
 

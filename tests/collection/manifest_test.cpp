@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "app/collection/manifest.h"
-#include "app/collection/widget_name.h"
+#include "collection/manifest.h"
+#include "collection/widget_name.h"
 #include "platform/code_pages.h"
 #include "testkit/temp_folder.h"
 #include "testkit/zip_builder.h"
@@ -106,6 +106,30 @@ TEST(Manifest, EncodingsAreConverted) {
         utf16 += static_cast<char>(c >> 8);
     }
     EXPECT_EQ(Manifest::Parse(utf16).Description(), "Погода");
+}
+
+// Windows-1251 decodes as everywhere else: 0x98 is U+0098, not an error or "?".
+TEST(Manifest, Windows1251ManifestDecodesEveryByte) {
+    const std::string head = "<?xml version=\"1.0\" encoding=\"windows-1251\"?>";
+    Manifest manifest = Manifest::Parse(head + "<w id=\"a\x98\xC1\" version=\"\x88\xB9\">" +
+                                        "<description>\x98</description></w>");
+    EXPECT_EQ(manifest.Fields().id, "a\u0098Б");
+    EXPECT_EQ(manifest.Fields().version, "€№");
+    EXPECT_EQ(manifest.Description(), "\u0098");
+
+    // A long value crosses the parser's conversion chunks without losing a character.
+    std::string cyrillic, expected;
+    for (int i = 0; i < 20000; ++i) {
+        cyrillic += static_cast<char>(0xC0 + i % 64);
+        cyrillic += '\x98';
+        expected += kelvara::platform::Windows1251ToUtf8(cyrillic.substr(cyrillic.size() - 2));
+    }
+    EXPECT_EQ(
+        Manifest::Parse(head + "<w><description>" + cyrillic + "</description></w>").Description(),
+        expected);
+    EXPECT_EQ(
+        Manifest::Parse("<?xml version=\"1.0\" encoding=\"CP1251\"?><w id=\"\x98\"/>").Fields().id,
+        "\u0098");
 }
 
 TEST(Manifest, ExternalEntitiesAreNeverLoaded) {

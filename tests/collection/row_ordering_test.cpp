@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/collection/row_ordering.h"
+#include "collection/row_ordering.h"
 
 namespace {
 

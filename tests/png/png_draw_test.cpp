@@ -6,12 +6,12 @@
 
 #include <sstream>
 
-#include "preview/png_draw.h"
-#include "preview/png_graphic.h"
-#include "preview/png_render.h"
+#include "png/png_graphic.h"
+#include "png/png_render.h"
+#include "png/qt/png_draw.h"
 #include "testkit/png_files.h"
 
-namespace kelvara::preview {
+namespace kelvara::png {
 namespace {
 
 using test::BuildPng;
@@ -194,6 +194,32 @@ TEST(PngDrawTest, EmptyRectanglesDrawNothing) {
     EXPECT_TRUE(RenderPngOverWhite(empty).isNull());
 }
 
+// The pixel buffer drawn without Qt and the QImage built on it: the same pixels, and the image
+// keeps its buffer alive on its own and copies it before a change reaches a shared copy.
+TEST(PngDrawTest, OverWhiteImageOwnsThePlainPixelBuffer) {
+    TPngGraphic graphic;
+    const std::string file = BuildPng(MakeSampleImage(5, 3, 8, 6, 4), true);
+    Load(graphic, file);
+    const TPixelImage plain = RenderPngPixelsOverWhite(graphic);
+    ASSERT_EQ(plain.width, 5);
+    ASSERT_EQ(plain.height, 3);
+    std::vector<uint32_t> plainRgb;
+    for (uint32_t pixel : plain.pixels) {
+        EXPECT_EQ(pixel >> 24, 0xFFu);
+        plainRgb.push_back(pixel & 0xFFFFFF);
+    }
+    EXPECT_EQ(plainRgb, test::ReferenceOverWhite(file).pixels);
+
+    QImage image = RenderPngOverWhite(graphic);
+    graphic.Clear();
+    const QImage copy = image;
+    image.setPixel(0, 0, qRgb(1, 2, 3));
+    EXPECT_EQ(Rgb(image, 0, 0), 0x010203u);
+    image = QImage();
+    EXPECT_EQ(Pixels(copy), plainRgb);
+    EXPECT_TRUE(RenderPngPixelsOverWhite(graphic).pixels.empty());
+}
+
 TEST(PngDrawTest, ScalingTruncatesAndClipsToTheCanvas) {
     SampleImage image = MakeSampleImage(2, 1, 8, 0, 0);
     image.samples = {0, 255};
@@ -246,4 +272,4 @@ TEST(PngDrawTest, PainterAndOtherFormatsMatchTheExactPath) {
 }
 
 }  // namespace
-}  // namespace kelvara::preview
+}  // namespace kelvara::png

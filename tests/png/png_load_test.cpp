@@ -4,13 +4,13 @@
 #include <random>
 #include <sstream>
 
-#include "preview/png_draw.h"
-#include "preview/png_errors.h"
-#include "preview/png_graphic.h"
+#include "png/png_errors.h"
+#include "png/png_graphic.h"
+#include "png/qt/png_draw.h"
 #include "testkit/png_files.h"
 #include "testkit/temp_folder.h"
 
-namespace kelvara::preview {
+namespace kelvara::png {
 namespace {
 
 using test::BuildPng;
@@ -339,4 +339,4 @@ TEST(PngLoadTest, LoadFromFileAndErrorHierarchy) {
 }
 
 }  // namespace
-}  // namespace kelvara::preview
+}  // namespace kelvara::png

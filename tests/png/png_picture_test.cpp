@@ -1,12 +1,12 @@
 // The picture system: formats by extension, and a failed load keeping the previous graphic.
 #include <gtest/gtest.h>
 
-#include "preview/png_draw_picture.h"
-#include "preview/png_errors.h"
+#include "png/png_errors.h"
+#include "png/qt/png_draw_picture.h"
 #include "testkit/png_files.h"
 #include "testkit/temp_folder.h"
 
-namespace kelvara::preview {
+namespace kelvara::png {
 namespace {
 
 TEST(PngPictureTest, PngIsRegisteredCaseInsensitively) {
@@ -54,4 +54,4 @@ TEST(PngPictureTest, UnregisteredFormatsAreUnknown) {
 }
 
 }  // namespace
-}  // namespace kelvara::preview
+}  // namespace kelvara::png

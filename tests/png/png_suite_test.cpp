@@ -9,13 +9,13 @@
 
 #include <sys/wait.h>
 
-#include "preview/png_draw.h"
-#include "preview/png_errors.h"
-#include "preview/png_graphic.h"
+#include "png/png_errors.h"
+#include "png/png_graphic.h"
+#include "png/qt/png_draw.h"
 #include "testkit/png_files.h"
 #include "testkit/temp_folder.h"
 
-namespace kelvara::preview {
+namespace kelvara::png {
 namespace {
 
 using test::ExpectedPicture;
@@ -180,4 +180,4 @@ TEST(PngSuiteCorruptTest, MissingImageDataFailsAsNoImageData) {
 }
 
 }  // namespace
-}  // namespace kelvara::preview
+}  // namespace kelvara::png

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTest>
 
 #include "preview/folder_tree_view.h"
@@ -44,9 +45,11 @@ class FolderTreeCommandsTest : public ::testing::Test {
 };
 
 TEST_F(FolderTreeCommandsTest, RenameChangesTheFileAndTheNode) {
+    QSignalSpy changed(&tree, &TFolderTreeView::ItemsChanged);
     TFolderTreeNode* img = Child("img");
     img->setExpanded(true);
     tree.RenameNode(img, "pictures");
+    EXPECT_EQ(changed.count(), 1);  // what was below img/ is gone
     EXPECT_EQ(img->Text(), "pictures");
     EXPECT_TRUE(FileExists(root + "/pictures/deep/x.png"));
     EXPECT_FALSE(FileExists(root + "/img"));
@@ -55,6 +58,7 @@ TEST_F(FolderTreeCommandsTest, RenameChangesTheFileAndTheNode) {
 }
 
 TEST_F(FolderTreeCommandsTest, RenameFailsRatherThanReplaceAndOnBadNames) {
+    QSignalSpy changed(&tree, &TFolderTreeView::ItemsChanged);
     TFolderTreeNode* a = Child("a.js");
     for (const char* bad : {"b.js", "..", "sub/c.js"}) {
         try {
@@ -73,6 +77,7 @@ TEST_F(FolderTreeCommandsTest, RenameFailsRatherThanReplaceAndOnBadNames) {
     EXPECT_EQ(tree.TopNode()->Text(), "pack");
     tree.RenameNode(a, "");
     EXPECT_EQ(a->Text(), "a.js");
+    EXPECT_EQ(changed.count(), 0);
 }
 
 TEST_F(FolderTreeCommandsTest, RenameThroughTheEditorAndErrorsAreShown) {
@@ -101,9 +106,11 @@ TEST_F(FolderTreeCommandsTest, RenameThroughTheEditorAndErrorsAreShown) {
 }
 
 TEST_F(FolderTreeCommandsTest, DeleteAsksAndRemovesFileAndNode) {
+    QSignalSpy changed(&tree, &TFolderTreeView::ItemsChanged);
     tree.SetSelected(Child("a.js"));
     answer = false;
     tree.DeleteSelected();
+    EXPECT_EQ(changed.count(), 0);
     EXPECT_EQ(questions.size(), 1);
     EXPECT_TRUE(questions[0].contains("a.js"));
     EXPECT_TRUE(FileExists(root + "/a.js"));
@@ -113,6 +120,7 @@ TEST_F(FolderTreeCommandsTest, DeleteAsksAndRemovesFileAndNode) {
     tree.DeleteSelected();
     EXPECT_FALSE(FileExists(root + "/a.js"));
     EXPECT_EQ(Child("a.js"), nullptr);
+    EXPECT_EQ(changed.count(), 1);
 }
 
 TEST_F(FolderTreeCommandsTest, DeleteTakesAFolderWithItsContents) {

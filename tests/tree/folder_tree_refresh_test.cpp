@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QSignalSpy>
 #include <QThread>
 #include <memory>
 
@@ -74,9 +75,11 @@ TEST_F(FolderTreeRefreshTest, ANewFileInTheSelectedFolderShowsInPlaceKeepingExpa
     EXPECT_FALSE(ChildNamed(top, "css")->isExpanded());
     EXPECT_EQ(tree->Selected(), top);
 
-    // Still watched after the refresh: a removal shows too.
+    // Still watched after the refresh: a removal shows too, and is announced.
+    QSignalSpy changed(tree.get(), &TFolderTreeView::ItemsChanged);
     std::filesystem::remove(root + "/file1.js");
     EXPECT_TRUE(WaitUntil([&] { return !ChildNamed(tree->TopNode(), "file1.js"); }));
+    EXPECT_GE(changed.count(), 1);
 }
 
 TEST_F(FolderTreeRefreshTest, ASelectedSubfolderRefreshesOnlyItself) {

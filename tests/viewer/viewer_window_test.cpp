@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QLabel>
+#include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 #include <filesystem>
 
@@ -10,10 +13,10 @@
 #include "highlight/xml_highlighter.h"
 #include "platform/documents_folder.h"
 #include "platform/scratch_folder.h"
-#include "preview/code_view.h"
 #include "preview/folder_tree_view.h"
 #include "testkit/temp_folder.h"
 #include "testkit/zip_builder.h"
+#include "textview/qt/code_view.h"
 #include "viewer/preview_kind.h"
 #include "viewer/viewer_window.h"
 
@@ -57,13 +60,25 @@ class ViewerTest : public testing::Test {
         form1_->N5Click();
     }
     void Click(const std::string& relative) {
-        auto* node = form2_->FolderTree1->FindNode(form1_->ViewerFolderPath() +
+        auto* node = form2_->FolderTree1->FindNode(form2_->FolderTree1->RootFolder() +
                                                    (relative.empty() ? "" : "/" + relative));
         ASSERT_NE(node, nullptr) << relative;
         form2_->FolderTree1->SetSelected(node);
         form2_->FolderTree1Click();
     }
     QString PathPanel() { return form2_->StatusPanels[5]->text(); }
+    // Nothing previewed: no picture, no lines, no path.
+    bool PreviewIsEmpty() {
+        return form2_->Image1->pixmap().isNull() && form2_->CodeView1->Lines().Count() == 0 &&
+               PathPanel().isEmpty();
+    }
+    // Selects a node as the keyboard does: no click, so the preview stays.
+    void Select(const std::string& relative) {
+        auto* node = form2_->FolderTree1->FindNode(form2_->FolderTree1->RootFolder() +
+                                                   (relative.empty() ? "" : "/" + relative));
+        ASSERT_NE(node, nullptr) << relative;
+        form2_->FolderTree1->SetSelected(node);
+    }
 
     DialogLog log_;
     QStringList viewerErrors_;
@@ -137,6 +152,136 @@ TEST_F(ViewerTest, ViewingTheSamePackageAgainKeepsTheTreeAndDropsStaleFiles) {
     EXPECT_FALSE(FileExists(form1_->ViewerFolderPath() + "/stale.txt"));
     EXPECT_EQ(form2_->FolderTree1->TopNode()->Text(), QStringLiteral("clock.wgt"));
     EXPECT_TRUE(log_.errors.isEmpty());
+}
+
+TEST_F(ViewerTest, ClosingTheMainWindowEndsTheProgramWithTheViewerOpen) {
+    ViewFirstPackage();
+    form1_->show();
+    ASSERT_TRUE(form2_->isVisible());
+    ASSERT_TRUE(form2_->FolderTree1->Notifier() && form2_->FolderTree1->Notifier()->Watching());
+
+    QTimer::singleShot(0, form1_.get(), [this] { form1_->close(); });
+    // Should the loop not end, give up rather than hang.
+    QTimer giveUp;
+    giveUp.setSingleShot(true);
+    QObject::connect(&giveUp, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+    giveUp.start(5000);
+    EXPECT_EQ(QCoreApplication::exec(), 0);
+
+    EXPECT_FALSE(form1_->isVisible());
+    EXPECT_FALSE(form2_->isVisible());
+    const preview::TFolderChangeNotifier* notifier = form2_->FolderTree1->Notifier();
+    EXPECT_TRUE(!notifier || !notifier->Watching());
+}
+
+TEST_F(ViewerTest, ClosingTheViewerStopsItsWatcherUntilTheNextView) {
+    ViewFirstPackage();
+    form2_->close();
+    EXPECT_FALSE(form2_->isVisible());
+    EXPECT_EQ(form2_->FolderTree1->Notifier(), nullptr);
+
+    // Viewed again, the tree follows the disk once more.
+    form1_->N5Click();
+    ASSERT_TRUE(form2_->isVisible());
+    ASSERT_TRUE(form2_->FolderTree1->Notifier() && form2_->FolderTree1->Notifier()->Watching());
+    WriteFile(form1_->ViewerFolderPath() + "/new.txt", "new");
+    EXPECT_TRUE(QTest::qWaitFor(
+        [this] { return form2_->FolderTree1->FindNode(form1_->ViewerFolderPath() + "/new.txt"); },
+        5000));
+}
+
+TEST_F(ViewerTest, EachViewStartsWithAnEmptyPreview) {
+    WriteZip(platform::CollectionFolder() + "other.wgt", {{"index.html", "<p>other</p>"}});
+    const std::string otherFolder = platform::ScratchFolder() + "/other.wgt";
+    ViewFirstPackage();
+    Click("icon.png");
+    ASSERT_FALSE(form2_->Image1->pixmap().isNull());
+    form2_->ViewPackage(platform::CollectionFolder() + "other.wgt", otherFolder);
+    EXPECT_TRUE(viewerErrors_.isEmpty());
+    EXPECT_EQ(form2_->FolderTree1->TopNode()->Text(), QStringLiteral("other.wgt"));
+    EXPECT_TRUE(PreviewIsEmpty());
+
+    // Text, and the same package viewed again.
+    Click("index.html");
+    ASSERT_EQ(form2_->CodeView1->Lines().Count(), 1);
+    form2_->ViewPackage(platform::CollectionFolder() + "other.wgt", otherFolder);
+    EXPECT_TRUE(PreviewIsEmpty());
+
+    // A view that fails on the tree still leaves nothing of the earlier preview.
+    Click("index.html");
+    EXPECT_THROW(form2_->ViewPackage(platform::CollectionFolder() + "none.wgt", ""),
+                 std::exception);
+    EXPECT_TRUE(PreviewIsEmpty());
+}
+
+TEST_F(ViewerTest, DeletingThePreviewedFileThroughTheTreeClearsThePreview) {
+    form2_->FolderTree1->ConfirmDelete = [](const QString&) { return true; };
+    ViewFirstPackage();
+    Click("icon.png");
+    ASSERT_FALSE(form2_->Image1->pixmap().isNull());
+    form2_->FolderTree1->DeleteSelected();
+    EXPECT_TRUE(PreviewIsEmpty());
+    EXPECT_FALSE(form2_->CodeView1->isVisible());  // the visibility stays as it was
+
+    // Renamed away through the tree.
+    Click("config.xml");
+    ASSERT_EQ(form2_->CodeView1->Lines().Count(), 1);
+    form2_->FolderTree1->RenameNode(form2_->FolderTree1->Selected(), "renamed.xml");
+    EXPECT_TRUE(PreviewIsEmpty());
+
+    // Its folder deleted.
+    form2_->FolderTree1->expandItem(
+        form2_->FolderTree1->FindNode(form1_->ViewerFolderPath() + "/js"));
+    Click("js/main.js");
+    ASSERT_EQ(form2_->CodeView1->Lines().Count(), 1);
+    Select("js");
+    form2_->FolderTree1->DeleteSelected();
+    EXPECT_TRUE(PreviewIsEmpty());
+}
+
+TEST_F(ViewerTest, DeletingAnotherFileKeepsThePreview) {
+    form2_->FolderTree1->ConfirmDelete = [](const QString&) { return true; };
+    ViewFirstPackage();
+    Click("config.xml");
+    Select("readme.txt");
+    form2_->FolderTree1->DeleteSelected();
+    EXPECT_EQ(form2_->CodeView1->Lines().Count(), 1);
+    EXPECT_EQ(form2_->CodeView1->Highlighter(), form2_->XmlHighlighter1.get());
+    EXPECT_EQ(PathPanel(), QString::fromStdString(form1_->ViewerFolderPath() + "/config.xml"));
+}
+
+TEST_F(ViewerTest, APictureKeptOnViewGoesWithItsFileAndAClickedFolderWithItsPath) {
+    form2_->FolderTree1->ConfirmDelete = [](const QString&) { return true; };
+    ViewFirstPackage();
+    Click("icon.png");
+    Click("readme.txt");  // the picture stays on view over the hidden lines
+    Select("icon.png");
+    form2_->FolderTree1->DeleteSelected();
+    EXPECT_TRUE(form2_->Image1->pixmap().isNull());
+    EXPECT_EQ(form2_->CodeView1->Lines().Count(), 2);
+    EXPECT_EQ(PathPanel(), QString::fromStdString(form1_->ViewerFolderPath() + "/readme.txt"));
+
+    Click("js");  // a folder: only the path changes
+    form2_->FolderTree1->DeleteSelected();
+    EXPECT_TRUE(PathPanel().isEmpty());
+}
+
+TEST_F(ViewerTest, AFileThatVanishesFromTheWatchedFolderLeavesThePreview) {
+    ViewFirstPackage();
+    Click("readme.txt");
+    ASSERT_EQ(form2_->CodeView1->Lines().Count(), 2);
+    Select("");  // the tree watches the package's folder again
+    std::filesystem::remove(form1_->ViewerFolderPath() + "/readme.txt");
+    EXPECT_TRUE(QTest::qWaitFor([this] { return PreviewIsEmpty(); }, 5000));
+
+    // A picture renamed away by another program.
+    Click("icon.png");
+    ASSERT_FALSE(form2_->Image1->pixmap().isNull());
+    Click("");
+    std::filesystem::rename(form1_->ViewerFolderPath() + "/icon.png",
+                            form1_->ViewerFolderPath() + "/icon2.png");
+    EXPECT_TRUE(QTest::qWaitFor([this] { return PreviewIsEmpty(); }, 5000));
+    EXPECT_TRUE(viewerErrors_.isEmpty());
 }
 
 TEST(PreviewKind, ExtensionTable) {

@@ -1,0 +1,91 @@
+#include "png/png_idat_reader.h"
+
+#include <algorithm>
+
+#include "png/png_errors.h"
+#include "png/png_input.h"
+
+namespace kelvara::png {
+
+namespace {
+const Bytef kIdatName[4] = {'I', 'D', 'A', 'T'};
+
+std::string ZlibMessage(const z_stream& stream, int result) {
+    return stream.msg ? stream.msg : zError(result);
+}
+}  // namespace
+
+TIdatReader::TIdatReader(TPngInput& input, uint32_t length)
+    : input_(input),
+      remaining_(length),
+      crc_(uint32_t(crc32(0L, kIdatName, 4))),
+      block_(new uint8_t[kBlockSize]) {
+    const int result = inflateInit(&stream_);
+    if (result != Z_OK) {
+        throw EPNGZLIBError(ZlibMessage(stream_, result));
+    }
+}
+
+TIdatReader::~TIdatReader() {
+    inflateEnd(&stream_);
+}
+
+void TIdatReader::ReadBlock() {
+    const size_t size = std::min<size_t>(remaining_, kBlockSize);
+    input_.ReadExact(block_.get(), size);
+    crc_ = uint32_t(crc32(crc_, block_.get(), uInt(size)));
+    remaining_ -= uint32_t(size);
+    stream_.next_in = block_.get();
+    stream_.avail_in = uInt(size);
+}
+
+void TIdatReader::CheckCrc() {
+    if (input_.ReadUInt32() != crc_) {
+        throw EPngInvalidCRC();
+    }
+}
+
+void TIdatReader::NextChunk() {
+    CheckCrc();
+    remaining_ = input_.ReadUInt32();
+    uint8_t name[4];
+    input_.ReadExact(name, sizeof name);
+    if (!std::equal(name, name + 4, kIdatName)) {
+        throw EPNGMissingMultipleIDAT();
+    }
+    crc_ = uint32_t(crc32(0L, kIdatName, 4));
+}
+
+bool TIdatReader::Inflate(uint8_t* out, size_t count) {
+    stream_.next_out = out;
+    stream_.avail_out = uInt(count);
+    while (stream_.avail_out > 0) {
+        if (streamEnded_) {
+            return false;
+        }
+        if (stream_.avail_in == 0) {
+            if (remaining_ == 0) {
+                NextChunk();
+                continue;
+            }
+            ReadBlock();
+        }
+        const int result = inflate(&stream_, Z_NO_FLUSH);
+        if (result == Z_STREAM_END) {
+            streamEnded_ = true;
+        } else if (result != Z_OK && result != Z_BUF_ERROR) {
+            throw EPNGZLIBError(ZlibMessage(stream_, result));
+        }
+    }
+    return true;
+}
+
+void TIdatReader::Finish() {
+    while (remaining_ > 0) {
+        ReadBlock();
+    }
+    stream_.avail_in = 0;
+    CheckCrc();
+}
+
+}  // namespace kelvara::png

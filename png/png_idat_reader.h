@@ -1,0 +1,43 @@
+// Inflates the compressed image data of consecutive "IDAT" chunks, reading the file in blocks
+// of at most 65535 bytes and checking each chunk's CRC-32 when its data is used up.
+#pragma once
+
+#include <zlib.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+namespace kelvara::png {
+
+class TPngInput;
+
+class TIdatReader {
+  public:
+    static constexpr size_t kBlockSize = 65535;
+
+    // The input stands after the first chunk's name; its data is `length` bytes long.
+    TIdatReader(TPngInput& input, uint32_t length);
+    ~TIdatReader();
+    TIdatReader(const TIdatReader&) = delete;
+    TIdatReader& operator=(const TIdatReader&) = delete;
+
+    // Fills `count` bytes; false when the compressed stream ended first.
+    bool Inflate(uint8_t* out, size_t count);
+    // Skips what is left of the current chunk's data and checks its CRC-32.
+    void Finish();
+
+  private:
+    void ReadBlock();
+    void CheckCrc();
+    void NextChunk();
+
+    TPngInput& input_;
+    uint32_t remaining_;
+    uint32_t crc_;
+    bool streamEnded_ = false;
+    z_stream stream_{};
+    std::unique_ptr<uint8_t[]> block_;
+};
+
+}  // namespace kelvara::png

@@ -1,0 +1,232 @@
+#include "png/png_scanline.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace kelvara::png {
+
+namespace {
+
+// Branch-free predictor choice; ties prefer left, then up, as the standard orders them.
+inline uint8_t Paeth(int left, int up, int upLeft) {
+    const int toLeft = std::abs(up - upLeft);
+    const int toUp = std::abs(left - upLeft);
+    const int toUpLeft = std::abs(left + up - 2 * upLeft);
+    const int upOrCorner = toUp <= toUpLeft ? up : upLeft;
+    return uint8_t(toLeft <= toUp && toLeft <= toUpLeft ? left : upOrCorner);
+}
+
+// The filters that look left, with the pixel distance known at compile time so that the
+// loops can be unrolled per pixel.
+template <size_t D>
+void UnfilterLeft(uint8_t type, uint8_t* line, const uint8_t* previous, size_t bytes) {
+    const size_t d = D < bytes ? D : bytes;
+    switch (type) {
+        case 1:
+            for (size_t i = d; i < bytes; ++i) {
+                line[i] = uint8_t(line[i] + line[i - D]);
+            }
+            break;
+        case 3:
+            for (size_t i = 0; i < d; ++i) {
+                line[i] = uint8_t(line[i] + (previous[i] >> 1));
+            }
+            for (size_t i = d; i < bytes; ++i) {
+                line[i] = uint8_t(line[i] + ((line[i - D] + previous[i]) >> 1));
+            }
+            break;
+        case 4: {
+            for (size_t i = 0; i < d; ++i) {
+                line[i] = uint8_t(line[i] + previous[i]);
+            }
+            // Whole pixels first: the D bytes of one pixel are independent of each other.
+            size_t i = d;
+            for (; i + D <= bytes; i += D) {
+                for (size_t c = 0; c < D; ++c) {
+                    line[i + c] = uint8_t(
+                        line[i + c] + Paeth(line[i + c - D], previous[i + c], previous[i + c - D]));
+                }
+            }
+            for (; i < bytes; ++i) {
+                line[i] = uint8_t(line[i] + Paeth(line[i - D], previous[i], previous[i - D]));
+            }
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+// Sample i of a line packed at 1, 2 or 4 bits per sample, first sample in the high bits.
+unsigned PackedSample(const uint8_t* line, uint32_t i, unsigned bits) {
+    const uint32_t bit = i * bits;
+    return line[bit >> 3] >> (8 - bits - (bit & 7)) & ((1u << bits) - 1);
+}
+
+void PutPacked(uint8_t* row, uint32_t x, unsigned bits, unsigned value) {
+    const uint32_t bit = x * bits;
+    const unsigned shift = 8 - bits - (bit & 7);
+    const unsigned mask = ((1u << bits) - 1) << shift;
+    row[bit >> 3] = uint8_t((row[bit >> 3] & ~mask) | (value << shift));
+}
+
+}  // namespace
+
+unsigned ChannelsOf(uint8_t colorType) {
+    switch (colorType) {
+        case 2:
+            return 3;
+        case 4:
+            return 2;
+        case 6:
+            return 4;
+        default:
+            return 1;
+    }
+}
+
+void UnfilterScanline(uint8_t type, uint8_t* line, const uint8_t* previous, size_t bytes,
+                      size_t leftDistance) {
+    if (type == 2) {
+        for (size_t i = 0; i < bytes; ++i) {
+            line[i] = uint8_t(line[i] + previous[i]);
+        }
+        return;
+    }
+    if (type != 1 && type != 3 && type != 4) {
+        return;
+    }
+    switch (leftDistance) {
+        case 1:
+            return UnfilterLeft<1>(type, line, previous, bytes);
+        case 2:
+            return UnfilterLeft<2>(type, line, previous, bytes);
+        case 3:
+            return UnfilterLeft<3>(type, line, previous, bytes);
+        case 4:
+            return UnfilterLeft<4>(type, line, previous, bytes);
+        case 6:
+            return UnfilterLeft<6>(type, line, previous, bytes);
+        default:
+            return UnfilterLeft<8>(type, line, previous, bytes);
+    }
+}
+
+void TScanlineConverter::Convert(const uint8_t* line, uint32_t count, uint32_t y,
+                                 uint32_t firstColumn, uint32_t columnStep) const {
+    switch (colorType) {
+        case 0:
+        case 3:
+            ConvertIndexed(line, count, y, firstColumn, columnStep);
+            break;
+        case 2:
+        case 6:
+            ConvertColour(line, count, y, firstColumn, columnStep);
+            break;
+        case 4:
+            ConvertGreyAlpha(line, count, y, firstColumn, columnStep);
+            break;
+        default:
+            break;
+    }
+}
+
+void TScanlineConverter::ConvertIndexed(const uint8_t* line, uint32_t count, uint32_t y,
+                                        uint32_t x0, uint32_t dx) const {
+    uint8_t* row = image.BitmapRow(y);
+    if (bitDepth == 16) {
+        uint8_t* low = image.LowRow(y);
+        for (uint32_t i = 0, x = x0; i < count; ++i, x += dx) {
+            row[x] = line[2 * i];
+            low[x] = line[2 * i + 1];
+        }
+    } else if (bitDepth == 2) {
+        // Two-bit samples go into a 4-bit bitmap; grey levels repeat their two bits so that
+        // they span the 16-entry grey ramp.
+        const unsigned factor = colorType == 0 ? 5 : 1;
+        for (uint32_t i = 0, x = x0; i < count; ++i, x += dx) {
+            PutPacked(row, x, 4, PackedSample(line, i, 2) * factor);
+        }
+    } else if (dx == 1 && x0 == 0) {
+        std::memcpy(row, line, (size_t(count) * bitDepth + 7) / 8);
+    } else if (bitDepth == 8) {
+        for (uint32_t i = 0, x = x0; i < count; ++i, x += dx) {
+            row[x] = line[i];
+        }
+    } else {
+        for (uint32_t i = 0, x = x0; i < count; ++i, x += dx) {
+            PutPacked(row, x, bitDepth, PackedSample(line, i, bitDepth));
+        }
+    }
+}
+
+void TScanlineConverter::ConvertColour(const uint8_t* line, uint32_t count, uint32_t y, uint32_t x0,
+                                       uint32_t dx) const {
+    uint8_t* row = image.BitmapRow(y);
+    const bool withAlpha = colorType == 6;
+    uint8_t* alpha = withAlpha ? image.AlphaRow(y) : nullptr;
+    if (bitDepth == 8) {
+        const uint8_t* in = line;
+        uint8_t* out = row + size_t(x0) * 3;
+        const size_t outStep = size_t(dx) * 3;
+        if (withAlpha && dx == 1 && gammaIsIdentity) {
+            // The common case without gamma correction: a plain byte shuffle.
+            for (uint32_t i = 0; i < count; ++i, in += 4, out += 3) {
+                out[0] = in[2];
+                out[1] = in[1];
+                out[2] = in[0];
+                alpha[x0 + i] = in[3];
+            }
+        } else if (withAlpha) {
+            uint8_t* a = alpha + x0;
+            for (uint32_t i = 0; i < count; ++i, in += 4, out += outStep, a += dx) {
+                out[0] = gamma[in[2]];
+                out[1] = gamma[in[1]];
+                out[2] = gamma[in[0]];
+                *a = in[3];
+            }
+        } else {
+            for (uint32_t i = 0; i < count; ++i, in += 3, out += outStep) {
+                out[0] = gamma[in[2]];
+                out[1] = gamma[in[1]];
+                out[2] = gamma[in[0]];
+            }
+        }
+        return;
+    }
+    uint8_t* low = image.LowRow(y);
+    const unsigned stride = withAlpha ? 8 : 6;
+    for (uint32_t i = 0, x = x0; i < count; ++i, x += dx) {
+        const uint8_t* in = line + size_t(i) * stride;
+        uint8_t* high = row + size_t(x) * 3;
+        uint8_t* rest = low + size_t(x) * 3;
+        for (int c = 0; c < 3; ++c) {
+            high[c] = gamma[in[4 - 2 * c]];
+            rest[c] = gamma[in[5 - 2 * c]];
+        }
+        if (withAlpha) {
+            alpha[x] = in[6];
+        }
+    }
+}
+
+void TScanlineConverter::ConvertGreyAlpha(const uint8_t* line, uint32_t count, uint32_t y,
+                                          uint32_t x0, uint32_t dx) const {
+    uint8_t* row = image.BitmapRow(y);
+    uint8_t* alpha = image.AlphaRow(y);
+    if (bitDepth == 8) {
+        for (uint32_t i = 0, x = x0; i < count; ++i, x += dx) {
+            row[x] = line[2 * i];
+            alpha[x] = line[2 * i + 1];
+        }
+        return;
+    }
+    uint8_t* low = image.LowRow(y);
+    for (uint32_t i = 0, x = x0; i < count; ++i, x += dx) {
+        row[x] = line[4 * i];
+        low[x] = line[4 * i + 1];
+        alpha[x] = line[4 * i + 2];
+    }
+}
+
+}  // namespace kelvara::png
