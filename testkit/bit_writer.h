@@ -1,7 +1,9 @@
-// An LSB-first bit writer for building compressed streams by hand (Deflate and the legacy ZIP
-// methods all pack their bits from the least significant end of each byte).
+// An LSB-first bit writer for building compressed streams by hand: Deflate (see
+// deflate_stream_writer.h) and the legacy ZIP methods all pack their bits from the least
+// significant end of each byte.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -9,7 +11,7 @@ namespace kelvara::test {
 
 class BitWriter {
   public:
-    // `n` bits of `value`, least significant first.
+    // `n` (at most 32) bits of `value`, least significant first.
     void Bits(uint32_t value, unsigned n) {
         for (unsigned i = 0; i < n; ++i)
             Bit((value >> i) & 1);
@@ -19,17 +21,12 @@ class BitWriter {
         for (unsigned i = length; i-- > 0;)
             Bit((code >> i) & 1);
     }
-    // Deflate's fixed codes: a literal byte, a length symbol (257-287) and the end of a block.
-    void Literal(unsigned v) { v < 144 ? Code(0x30 + v, 8) : Code(0x190 + v - 144, 9); }
-    void LengthCode(unsigned symbol) {
-        symbol < 280 ? Code(symbol - 256, 7) : Code(0xC0 + symbol - 280, 8);
-    }
-    void EndOfBlock() { Code(0, 7); }
     void AlignToByte() {
         while (used_ != 0)
             Bit(0);
     }
     void Byte(uint8_t b) { Bits(b, 8); }
+    size_t BitCount() const { return bytes_.size() * 8 - (used_ ? 8 - used_ : 0); }
     const std::string& Bytes() const { return bytes_; }
 
   private:

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "deflate_stream_writer.h"
+#include "testkit/deflate_stream_writer.h"
 #include "testkit/temp_folder.h"
 #include "testkit/zip_builder.h"
 

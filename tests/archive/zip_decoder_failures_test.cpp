@@ -6,9 +6,9 @@
 #include <filesystem>
 
 #include "archive/archive_messages.h"
-#include "deflate_stream_writer.h"
 #include "extract_helpers.h"
 #include "legacy_test_support.h"
+#include "testkit/deflate_stream_writer.h"
 #include "testkit/zip_builder.h"
 
 namespace kelvara::test {
