@@ -17,6 +17,7 @@ std::vector<LocalEntry> LocalEntries(const std::string& zip) {
         const size_t extraLength = Le16(zip, at + 28);
         e.name = zip.substr(at + 30, nameLength);
         const size_t dataAt = at + 30 + nameLength + extraLength;
+        e.dataOffset = dataAt;
         e.data = zip.substr(dataAt, e.compressedSize);
         entries.push_back(e);
         at = dataAt + e.compressedSize;

@@ -2,6 +2,7 @@
 // central directory: the way tests and benchmarks pick raw entry data out of sample archives.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -18,11 +19,13 @@ struct LocalEntry {
     uint32_t crc = 0;
     uint64_t compressedSize = 0;
     uint64_t uncompressedSize = 0;
-    std::string data;  // the entry's stored bytes (encryption header included)
+    std::string data;       // the entry's stored bytes (encryption header included)
+    size_t dataOffset = 0;  // where they start in the archive
 };
 
-// Every entry up to the first bytes that are not a local header; the sizes must be in the
-// local headers (no data descriptors).
+// Every entry up to the first bytes that are not a local header. The sizes must be in the
+// local headers: the walk stops after an entry streamed with a data descriptor, whose data
+// comes out empty (dataOffset still tells where it starts).
 std::vector<LocalEntry> LocalEntries(const std::string& zip);
 
 }  // namespace kelvara::test

@@ -14,14 +14,10 @@ constexpr uint16_t kFlagDataDescriptor = 0x0008;
 
 LocalEntry FirstEntry(const std::string& name) {
     const std::string zip = ReadFile(TestData("zip/legacy/" + name));
-    LocalEntry e;
-    e.flags = static_cast<uint16_t>(Le16(zip, 6));
-    e.method = static_cast<uint16_t>(Le16(zip, 8));
-    e.dosTime = static_cast<uint16_t>(Le16(zip, 10));
-    e.crc = Le32(zip, 14);
+    LocalEntry e = LocalEntries(zip).at(0);
     // Streamed entries carry their sizes only in the data descriptor: keep everything after
     // the header; the tests look at the first bytes only.
-    e.data = zip.substr(30 + Le16(zip, 26) + Le16(zip, 28));
+    e.data = zip.substr(e.dataOffset);
     return e;
 }
 
