@@ -30,4 +30,13 @@ std::vector<std::u16string> SplitLines(std::string_view ascii) {
     return lines;
 }
 
+std::u16string RandomLine(std::mt19937& random, std::u16string_view alphabet, size_t maxLength) {
+    std::uniform_int_distribution<size_t> length(0, maxLength);
+    std::uniform_int_distribution<size_t> pick(0, alphabet.size() - 1);
+    std::u16string line(length(random), u' ');
+    for (char16_t& c : line)
+        c = alphabet[pick(random)];
+    return line;
+}
+
 }  // namespace kelvara::test
