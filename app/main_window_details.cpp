@@ -3,13 +3,14 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QTreeWidget>
+#include <optional>
+#include <sstream>
 
 #include "app/main_window.h"
 #include "collection/manifest.h"
 #include "collection/package_extraction.h"
 #include "collection/texts.h"
 #include "platform/documents_folder.h"
-#include "platform/file_system.h"
 #include "platform/scratch_folder.h"
 #include "png/png_graphic.h"
 #include "png/qt/png_draw.h"
@@ -84,23 +85,24 @@ void TForm1::ShowDetails(const std::string& caption) {
     // Every selection starts from the empty panel, so an error never leaves another package's
     // icon or values beside this row.
     ResetDetails();
-    const std::string scratch = platform::ScratchFolder();
-    collection::ExtractDetailFiles(platform::CollectionFolder() + caption, scratch,
-                                   [this] { Pump(); });
-
-    const std::string iconPath = scratch + "/icon.png";
-    if (platform::PathExists(iconPath)) {
-        png::TPngGraphic icon;
-        icon.LoadFromFile(iconPath);
-        QImage image = png::RenderPngOverWhite(icon);
-        Image1->resize(static_cast<int>(icon.Width()), static_cast<int>(icon.Height()));
+    const std::string package = platform::CollectionFolder() + caption;
+    auto pump = [this] { Pump(); };
+    const std::optional<std::string> icon =
+        collection::ReadRootEntry(package, "icon.png", collection::kMaxIconEntryBytes, pump);
+    if (icon) {
+        png::TPngGraphic graphic;
+        std::istringstream stream(*icon);
+        graphic.LoadFromStream(stream);
+        QImage image = png::RenderPngOverWhite(graphic);
+        Image1->resize(static_cast<int>(graphic.Width()), static_cast<int>(graphic.Height()));
         Image1->setPixmap(QPixmap::fromImage(image));
     }
 
-    const std::string manifestPath = scratch + "/config.xml";
-    if (!platform::PathExists(manifestPath))
+    const std::optional<std::string> manifest =
+        collection::ReadRootEntry(package, "config.xml", collection::kMaxManifestEntryBytes, pump);
+    if (!manifest)
         return;
-    collection::ManifestFields fields = collection::Manifest::Load(manifestPath).Fields();
+    collection::ManifestFields fields = collection::Manifest::Parse(*manifest).Fields();
     auto show = [](QLabel* label, const std::optional<std::string>& value) {
         label->setText(QString::fromStdString(value.value_or(std::string())));
         label->adjustSize();

@@ -34,18 +34,36 @@ void TArchiveCommon::SetArchiveFile(const std::string& path) {
     arcType_ = layout_.type;
 }
 
+void TArchiveCommon::Issue(int id, const std::string& fileName, const std::string& text1,
+                           const std::string& text2) {
+    const int shown = cancel_ ? kMsgUserCanceled : id;
+    if (keepFirstReport_ && firstReportId_ == 0) {
+        firstReportId_ = shown;
+        firstReportText_ = FormatMessage(shown, text1, text2);
+    }
+    if (OnError)
+        OnError(*this, fileName, shown, text1, text2);
+}
+
 void TArchiveCommon::Report(int id, const std::string& fileName, const std::string& extra) {
-    if (!OnError)
-        return;
-    OnError(*this, fileName, cancel_ ? kMsgUserCanceled : id, "0", extra);
+    Issue(id, fileName, "0", extra);
 }
 
 void TArchiveCommon::Fatal(int id, const std::string& fileName, const std::string& extra) {
-    Report(id, fileName, extra);
+    Issue(id, fileName, "0", extra);
     if (cancel_)
         return;
     fatalReported_ = true;
     throw EArchiveFatal(id);
+}
+
+void TArchiveCommon::FatalWithValues(int id, const std::string& fileName, const std::string& text1,
+                                     const std::string& text2) {
+    Issue(id, fileName, text1, text2);
+    if (cancel_)
+        return;
+    fatalReported_ = true;
+    throw EArchiveFatal(id, FormatMessage(id, text1, text2));
 }
 
 void TArchiveCommon::PumpMessages() {

@@ -51,6 +51,9 @@ class TArchiveCommon {
     void Report(int id, const std::string& fileName, const std::string& extra = "");
     // Reports, then raises EArchiveFatal unless the cancel flag is set.
     void Fatal(int id, const std::string& fileName, const std::string& extra = "");
+    // A fatal report whose text takes values (26896): they travel as the report's two texts.
+    void FatalWithValues(int id, const std::string& fileName, const std::string& text1,
+                         const std::string& text2);
     void PumpMessages();
     // Runs the pump, then OnProgress with done * 100 / total rounded and kept within 0..100.
     void ReportProgress(uint64_t entryDone, uint64_t entryTotal, uint64_t runDone,
@@ -61,6 +64,14 @@ class TArchiveCommon {
     ArchiveLayout layout_;
     bool cancel_ = false;
     bool fatalReported_ = false;  // the EArchiveFatal in flight went through OnError already
+    // While keepFirstReport_ is set, the first report made is kept here (id 0: none yet).
+    bool keepFirstReport_ = false;
+    int firstReportId_ = 0;
+    std::string firstReportText_;
+
+  private:
+    void Issue(int id, const std::string& fileName, const std::string& text1,
+               const std::string& text2);
 };
 
 }  // namespace kelvara::archive

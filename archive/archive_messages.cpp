@@ -34,11 +34,27 @@ const char* MessageText(int id) {
             return "Invalid password";
         case kMsgUnexpectedEnd:
             return "Unexpected end of compressed data";
+        case kMsgNameNotAccepted:
+            return "Entry name not accepted by the file system";
+        case kMsgNotEnoughSpace:
+            return "Not enough free space: N bytes needed, M available";
+        case kMsgOverlappingEntries:
+            return "Overlapping entries (possible archive bomb)";
         case kMsgUnsafeEntryPath:
             return "Entry path leads outside the extraction folder";
         default:
             return "";
     }
+}
+
+bool MessageTakesValues(int id) {
+    return id == kMsgNotEnoughSpace;
+}
+
+std::string FormatMessage(int id, const std::string& text1, const std::string& text2) {
+    if (id == kMsgNotEnoughSpace)
+        return "Not enough free space: " + text1 + " bytes needed, " + text2 + " available";
+    return MessageText(id);
 }
 
 }  // namespace kelvara::archive

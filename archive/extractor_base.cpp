@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <ctime>
+#include <optional>
 
 #include "archive/archive_messages.h"
 #include "archive/crc32.h"
@@ -20,6 +21,18 @@ constexpr uint32_t kDirectoryAttribute = 16;
 constexpr uint32_t kArchiveAttribute = 32;
 constexpr uint32_t kReadOnlyAttribute = 1;
 constexpr unsigned kHostUnix = 3;
+// Free space is counted in blocks of this size per file, plus a margin for folders and
+// file-system bookkeeping.
+constexpr uint64_t kSpaceBlock = 4096;
+constexpr uint64_t kSpaceMargin = 64 * 1024;
+
+uint64_t SaturatingAdd(uint64_t a, uint64_t b) {
+    return a > UINT64_MAX - b ? UINT64_MAX : a + b;
+}
+
+uint64_t SaturatingMultiply(uint64_t a, uint64_t b) {
+    return b != 0 && a > UINT64_MAX / b ? UINT64_MAX : a * b;
+}
 
 bool EqualsIgnoringAsciiCase(const std::string& a, const std::string& b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
@@ -65,46 +78,61 @@ void TExtractorBase::ResetRun() {
     passwordFailed_ = false;
     lastPassword_.clear();
     fatalReported_ = false;
+    keepFirstReport_ = false;
+    memorySink_ = nullptr;
 }
 
 int TExtractorBase::Extract() {
+    return Run(nullptr);
+}
+
+int TExtractorBase::Run(MemoryRequest* memory) {
     if (running_)
         return 0;
     RunGuard guard(running_);
+    memory_ = memory;
     ResetRun();
     if (CpuType == cpt80486)
         CpuType = cptAuto;
     const std::string savedArchive = archiveFile_;
+    ArchiveInput input;
     if (archiveFile_.empty()) {
         Report(kMsgFileNotFound, "");
-        return 0;
-    }
-    ArchiveInput input;
-    if (!input.Open(archiveFile_)) {
+    } else if (!input.Open(archiveFile_)) {
         Report(kMsgErrorOpeningFile, archiveFile_);
-        return 0;
+    } else {
+        if (OnActivate)
+            OnActivate(*this);
+        const uint32_t started = platform::TickCount();
+        try {
+            if (IsZipType(arcType_))
+                WalkArchive(input);
+        } catch (const EArchiveFatal& e) {
+            // A fatal error outside an entry's data ends the walk; what was done stays done.
+            if (memory_) {
+                memory_->result = TMemoryEntry{};
+                memory_->result.status = TMemoryEntry::Status::kRefused;
+                memory_->result.messageId = e.Id();
+                memory_->result.message = e.what();
+            }
+        } catch (...) {
+        }
+        if (OnElapsedTime) {
+            OnElapsedTime(*this, static_cast<float>(platform::TickCount() - started) / 1000.0f);
+        }
+        if (OnDeactivate)
+            OnDeactivate(*this);
+        archiveFile_ = savedArchive;
     }
-    if (OnActivate)
-        OnActivate(*this);
-    const uint32_t started = platform::TickCount();
-    try {
-        if (IsZipType(arcType_))
-            WalkArchive(input);
-    } catch (...) {
-        // A fatal error outside an entry's data ends the walk; what was done stays done.
-    }
-    if (OnElapsedTime) {
-        OnElapsedTime(*this, static_cast<float>(platform::TickCount() - started) / 1000.0f);
-    }
-    if (OnDeactivate)
-        OnDeactivate(*this);
-    archiveFile_ = savedArchive;
+    memory_ = nullptr;
     return count_;
 }
 
 bool TExtractorBase::IsSelected(const std::string& name) {
     if (name.empty())
         return false;
+    if (memory_)
+        return name == memory_->name;
     const std::string entryFolder = EntryFolder(name);
     for (std::string& mask : FileSpec) {
         if (mask.empty())
@@ -135,6 +163,30 @@ bool TExtractorBase::IsSelected(const std::string& name) {
 void TExtractorBase::NoteSelected(uint32_t dosDateTime, uint64_t uncompressed) {
     maxDate_ = std::max(maxDate_, static_cast<int32_t>(dosDateTime));
     runTotal_ += uncompressed;
+}
+
+void TExtractorBase::EnsureExtractDir() {
+    if (extractDir_.empty()) {
+        extractDir_ = NormaliseExtractDir("", archiveFile_);
+        if (extractDir_.empty())
+            extractDir_ = CurrentFolder();
+    }
+}
+
+void TExtractorBase::CheckFreeSpace(const std::vector<uint64_t>& fileSizes) {
+    if (fileSizes.empty() || (!ConfirmOverwrites && OverwriteMode != omOverwrite))
+        return;  // nothing is going to be written
+    EnsureExtractDir();
+    uint64_t needed = kSpaceMargin;
+    for (uint64_t size : fileSizes) {
+        const uint64_t blocks = size / kSpaceBlock + (size % kSpaceBlock != 0);
+        needed = SaturatingAdd(needed, SaturatingMultiply(blocks, kSpaceBlock));
+    }
+    const std::optional<uint64_t> available = platform::FreeSpace(extractDir_);
+    if (!available || needed <= *available)
+        return;
+    FatalWithValues(kMsgNotEnoughSpace, extractDir_, std::to_string(needed),
+                    std::to_string(*available));
 }
 
 void TExtractorBase::GiveVerdict(const std::string& path, bool passed) {
@@ -211,17 +263,23 @@ bool TExtractorBase::ConfirmOverwrite(OutputTarget& target) {
 void TExtractorBase::ExtractEntry(EntryToExtract& entry, ArchiveInput& input) {
     if (cancel_)
         return;
-    if (extractDir_.empty()) {
-        extractDir_ = NormaliseExtractDir("", archiveFile_);
-        if (extractDir_.empty())
-            extractDir_ = CurrentFolder();
+    if (memory_) {
+        ExtractEntryToMemory(entry, input);
+        return;
     }
+    EnsureExtractDir();
     OutputTarget target = FormOutputTarget(entry.name, extractDir_, UseStoredDirs);
     if (target.Empty())
         return;
     if (target.unsafe) {
         Report(kMsgUnsafeEntryPath, entry.name);
         return;
+    }
+    // A name cut to the 255 bytes kept is still used, but never in silence.
+    if (entry.nameShortened || target.nameRefused) {
+        Report(kMsgNameNotAccepted, entry.name, target.nameRefused ? "" : "name shortened");
+        if (target.nameRefused)
+            return;
     }
     const bool jar = IsJarType(arcType_);
     const bool isDirectory =
@@ -230,8 +288,11 @@ void TExtractorBase::ExtractEntry(EntryToExtract& entry, ArchiveInput& input) {
         jar ? (isDirectory ? kDirectoryAttribute : kArchiveAttribute) : entry.externalAttributes;
 
     if (isDirectory) {
-        if (CreateStoredDirs && CreateTargetFolders(target) == FolderResult::kUnsafe) {
-            Report(kMsgUnsafeEntryPath, entry.name);
+        const FolderResult folders =
+            CreateStoredDirs ? CreateTargetFolders(target) : FolderResult::kOk;
+        if (folders == FolderResult::kUnsafe || folders == FolderResult::kNameRefused) {
+            Report(folders == FolderResult::kUnsafe ? kMsgUnsafeEntryPath : kMsgNameNotAccepted,
+                   entry.name);
             return;
         }
         GiveVerdict(target.Path(), !cancel_);
@@ -254,8 +315,9 @@ void TExtractorBase::WriteEntryFile(EntryToExtract& entry, ArchiveInput& input,
         target.hostChosen
             ? (CreateFolderWithParents(target.base) ? FolderResult::kOk : FolderResult::kFailed)
             : CreateTargetFolders(target);
-    if (folders == FolderResult::kUnsafe) {
-        Report(kMsgUnsafeEntryPath, entry.name);
+    if (folders == FolderResult::kUnsafe || folders == FolderResult::kNameRefused) {
+        Report(folders == FolderResult::kUnsafe ? kMsgUnsafeEntryPath : kMsgNameNotAccepted,
+               entry.name);
         --count_;
         return;
     }
@@ -267,18 +329,46 @@ void TExtractorBase::WriteEntryFile(EntryToExtract& entry, ArchiveInput& input,
     }
     outputFd_ = CreateOutputFile(path);
     if (outputFd_ < 0) {
-        Report(kMsgErrorOpeningFile, path);
+        if (IsNameRefusal(errno)) {
+            Report(kMsgNameNotAccepted, entry.name);
+        } else {
+            Report(kMsgErrorOpeningFile, path);
+        }
         --count_;
         return;
     }
     outputPath_ = path;
+    bool decoded = false;
+    const uint32_t finished = DecodeIntoSink(entry, input, path, decoded);
+
+    if (writeFailed_) {
+        // A cut-off file is worse than none: it goes, and the failed write was reported.
+        ::close(outputFd_);
+        outputFd_ = -1;
+        platform::RemoveFile(path);
+        if (diskFull_)
+            throw EArchiveFatal(kMsgDiskFull);  // nothing more fits: the run ends
+        return;
+    }
+    SetFileDate(path, entry.dosDateTime);
+    if (::close(outputFd_) != 0)
+        Report(kMsgErrorClosingFile, path);
+    outputFd_ = -1;
+    if (RestoreFileAttr && attributes != kArchiveAttribute) {
+        RestoreAttributes(path, entry, attributes);
+    }
+    GiveVerdict(path, decoded && !cancel_ && CrcMatches(entry.crc, finished));
+}
+
+uint32_t TExtractorBase::DecodeIntoSink(const EntryToExtract& entry, ArchiveInput& input,
+                                        const std::string& path, bool& decoded) {
     crc_ = kCrcInit;
     entryTotal_ = entry.uncompressedSize;
     entryDone_ = 0;
     writeFailed_ = false;
-    int decodeStatus = 0;
+    decoded = false;
     try {
-        decodeStatus = DecodeEntry(entry, input, path);
+        decoded = DecodeEntry(entry, input, path) == 0;
     } catch (const EArchiveFatal& e) {
         // Raised by the output routine, which has normally reported already.
         if (!fatalReported_)
@@ -287,18 +377,50 @@ void TExtractorBase::WriteEntryFile(EntryToExtract& entry, ArchiveInput& input,
         Report(kMsgErrorWritingFile, path);
     }
     fatalReported_ = false;
-    const uint32_t finished = FinishCrc(crc_);
+    return FinishCrc(crc_);
+}
 
-    SetFileDate(path, entry.dosDateTime);
-    if (::close(outputFd_) != 0)
-        Report(kMsgErrorClosingFile, path);
-    outputFd_ = -1;
-    if (RestoreFileAttr && attributes != kArchiveAttribute) {
-        RestoreAttributes(path, entry, attributes);
+void TExtractorBase::ExtractEntryToMemory(EntryToExtract& entry, ArchiveInput& input) {
+    TMemoryEntry& result = memory_->result;
+    result = TMemoryEntry{};  // the last entry of the name wins
+    const bool jar = IsJarType(arcType_);
+    if (!jar && (entry.externalAttributes & kDirectoryAttribute))
+        return;  // a folder holds no data
+    if (entry.uncompressedSize > memory_->maxSize) {
+        result.status = TMemoryEntry::Status::kTooLarge;
+        return;
     }
-    if (diskFull_)
-        throw EArchiveFatal(kMsgDiskFull);  // nothing more fits: the run ends
-    GiveVerdict(path, decodeStatus == 0 && !cancel_ && CrcMatches(entry.crc, finished));
+    keepFirstReport_ = true;
+    firstReportId_ = 0;
+    firstReportText_.clear();
+    if ((entry.flags & 1) && (passwordFailed_ || !CheckPassword(entry, input, entry.name))) {
+        keepFirstReport_ = false;
+        result.messageId = firstReportId_;
+        result.message = firstReportText_;
+        return;
+    }
+    uint32_t finished = 0;
+    bool decoded = false;
+    {
+        // The sink must not outlive this entry, however the decoding ends.
+        struct SinkScope {
+            std::vector<uint8_t>*& sink;
+            ~SinkScope() { sink = nullptr; }
+        } scope{memorySink_};
+        memorySink_ = &result.data;
+        finished = DecodeIntoSink(entry, input, entry.name, decoded);
+    }
+    const bool passed = decoded && !cancel_ && CrcMatches(entry.crc, finished);
+    GiveVerdict(entry.name, passed);
+    keepFirstReport_ = false;
+    result.status = TMemoryEntry::Status::kOk;
+    result.messageId = firstReportId_;
+    result.message = firstReportText_;
+    // With OnEnd assigned a failed check is not reported, but the caller still hears of it.
+    if (result.messageId == 0 && !passed) {
+        result.messageId = kMsgFileFailsCrcCheck;
+        result.message = MessageText(kMsgFileFailsCrcCheck);
+    }
 }
 
 void TExtractorBase::WriteBlock(const uint8_t* data, size_t n, bool pump) {
@@ -307,6 +429,10 @@ void TExtractorBase::WriteBlock(const uint8_t* data, size_t n, bool pump) {
         return;
     crc_ = UpdateCrc(crc_, data, n);
     size_t written = 0;
+    if (memorySink_) {
+        memorySink_->insert(memorySink_->end(), data, data + n);
+        written = n;
+    }
     while (written < n) {
         const ssize_t r = ::write(outputFd_, data + written, n - written);
         if (r < 0 && errno == EINTR)

@@ -14,6 +14,18 @@
 
 namespace kelvara::archive {
 
+// Result of ExtractToMemory.
+struct TMemoryEntry {
+    enum class Status { kOk, kMissing, kTooLarge, kRefused };
+    Status status = Status::kMissing;
+    int messageId = 0;    // kRefused: the fatal report that refused the archive (26897, ...);
+                          // kOk: 0, or the first report about the entry's data (bad block, CRC);
+                          // kMissing: 0, or the password report that kept an encrypted entry shut
+    std::string message;  // the report's text ("" when messageId is 0)
+    std::vector<uint8_t>
+        data;  // what was decoded (also after a data report, as extraction keeps it)
+};
+
 class TExtractorBase : public TArchiveCommon {
   public:
     using TBeginEvent = std::function<void(TArchiveCommon& sender, const std::string& path,
@@ -31,6 +43,8 @@ class TExtractorBase : public TArchiveCommon {
     // file entries were extracted. Never throws. A call made while another one of this object
     // is running (from an event handler or the pump) does nothing and returns 0.
     int Extract();
+    // Bytes written to output files (or decoded into memory) by the latest run.
+    uint64_t BytesWritten() const { return runDone_; }
 
     const std::string& ExtractDir() const { return extractDir_; }
     // Stored with a trailing "/"; an empty value takes the folder of ArchiveFile.
@@ -70,6 +84,14 @@ class TExtractorBase : public TArchiveCommon {
         uint32_t dosDateTime = 0;
         uint32_t externalAttributes = 0;
         int64_t dataOffset = 0;
+        bool nameShortened = false;  // the stored name was longer than the 255 bytes kept
+    };
+
+    // What ExtractToMemory asks of a run.
+    struct MemoryRequest {
+        std::string name;
+        uint64_t maxSize = 0;
+        TMemoryEntry result;
     };
 
     virtual void WalkArchive(ArchiveInput& input) = 0;
@@ -83,8 +105,16 @@ class TExtractorBase : public TArchiveCommon {
     virtual int DecodeEntry(const EntryToExtract& entry, ArchiveInput& input,
                             const std::string& path) = 0;
 
-    // Tests a converted entry name against FileSpec (may append "." to masks without one).
+    // The shared body of Extract and (with memory set) ExtractToMemory: opens the archive, runs
+    // the walk and returns the count. Does nothing while another run of this object is going on.
+    int Run(MemoryRequest* memory);
+
+    // Tests a converted entry name against FileSpec (may append "." to masks without one); in a
+    // memory run, against the requested name exactly.
     bool IsSelected(const std::string& name);
+    // Refuses the run (fatal 26896, nothing written) when files of these sizes, each rounded up
+    // to whole blocks, and a small margin do not fit on the target's file system.
+    void CheckFreeSpace(const std::vector<uint64_t>& fileSizes);
     // Keeps the run's output total (for progress) and the latest date of the selected entries.
     void NoteSelected(uint32_t dosDateTime, uint64_t uncompressed);
     void ExtractEntry(EntryToExtract& entry, ArchiveInput& input);
@@ -93,11 +123,18 @@ class TExtractorBase : public TArchiveCommon {
     // entry's declared size are dropped.
     void WriteBlock(const uint8_t* data, size_t n, bool pump);
 
-    bool passwordFailed_ = false;  // run-wide: later encrypted entries are skipped
-    std::string lastPassword_;     // the password that matched last in this run
+    bool passwordFailed_ = false;      // run-wide: later encrypted entries are skipped
+    std::string lastPassword_;         // the password that matched last in this run
+    MemoryRequest* memory_ = nullptr;  // set while ExtractToMemory runs
 
   private:
     void ResetRun();
+    void EnsureExtractDir();
+    // Decodes the entry through WriteBlock into the current sink; returns the finished CRC.
+    // `decoded` tells whether the data decoded without a report.
+    uint32_t DecodeIntoSink(const EntryToExtract& entry, ArchiveInput& input,
+                            const std::string& path, bool& decoded);
+    void ExtractEntryToMemory(EntryToExtract& entry, ArchiveInput& input);
     bool BeginCheck(OutputTarget& target);
     bool ConfirmOverwrite(OutputTarget& target);
     void GiveVerdict(const std::string& path, bool passed);
@@ -118,6 +155,7 @@ class TExtractorBase : public TArchiveCommon {
     bool diskFull_ = false;
 
     int outputFd_ = -1;
+    std::vector<uint8_t>* memorySink_ = nullptr;  // takes the blocks instead of outputFd_
     std::string outputPath_;
     uint32_t crc_ = 0;
     uint64_t entryTotal_ = 0;

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 
 #include "platform/code_pages.h"
 #include "platform/file_system.h"
@@ -32,7 +33,28 @@ bool HasParentComponent(std::string_view path) {
     return false;
 }
 
+// Whether the file system can hold the relative part of a target below its base.
+bool NameAccepted(const OutputTarget& t) {
+    const std::string relative = t.folder + t.fileName;
+    if (!platform::IsValidUtf8(relative) || t.Path().size() >= PATH_MAX)
+        return false;
+    size_t start = 0;
+    while (start <= relative.size()) {
+        size_t end = relative.find('/', start);
+        if (end == std::string::npos)
+            end = relative.size();
+        if (end - start > NAME_MAX)
+            return false;
+        start = end + 1;
+    }
+    return true;
+}
+
 }  // namespace
+
+bool IsNameRefusal(int error) {
+    return error == ENAMETOOLONG || error == EILSEQ;
+}
 
 std::string ConvertEntryName(std::string_view stored, uint16_t flags, bool translateOem) {
     std::string name = (flags & kUtf8NameFlag) || !translateOem ? std::string(stored)
@@ -89,6 +111,7 @@ OutputTarget FormOutputTarget(const std::string& nameIn, const std::string& extr
     // A NUL byte would cut the path short where the system reads it.
     t.unsafe = HasParentComponent(t.folder) || t.fileName == ".." ||
                nameIn.find('\0') != std::string::npos;
+    t.nameRefused = !NameAccepted(t);
     return t;
 }
 
@@ -129,8 +152,10 @@ FolderResult CreateTargetFolders(const OutputTarget& target) {
         path += component;
         struct stat st;
         if (lstat(path.c_str(), &st) != 0) {
+            if (IsNameRefusal(errno))
+                return FolderResult::kNameRefused;
             if (mkdir(path.c_str(), 0777) != 0 && errno != EEXIST)
-                return FolderResult::kFailed;
+                return IsNameRefusal(errno) ? FolderResult::kNameRefused : FolderResult::kFailed;
             if (lstat(path.c_str(), &st) != 0)
                 return FolderResult::kFailed;
         }

@@ -20,6 +20,33 @@ std::vector<uint8_t> ReadExtra(const ArchiveInput& input, int64_t at, size_t len
 
 }  // namespace
 
+bool ReadEntryRange(const ArchiveInput& input, int64_t offset, uint64_t compressedSize,
+                    ByteRange& range) {
+    uint8_t raw[kLocalHeaderSize];
+    if (!input.ReadFullAt(offset, raw, sizeof raw) || !IsLocalSignature(raw))
+        return false;
+    const LocalHeader h = ParseLocalHeader(raw);
+    // The offset lies within the file and sizes are at most 48 bits wide: no wrap-around.
+    range.begin = static_cast<uint64_t>(offset);
+    range.end = range.begin + kLocalHeaderSize + h.nameLength + h.extraLength + compressedSize;
+    return true;
+}
+
+bool AnyOverlap(std::vector<ByteRange>& ranges) {
+    std::sort(ranges.begin(), ranges.end(), [](const ByteRange& a, const ByteRange& b) {
+        return a.begin < b.begin || (a.begin == b.begin && a.end < b.end);
+    });
+    uint64_t reached = 0;
+    for (const ByteRange& r : ranges) {
+        if (r.begin >= r.end)
+            continue;  // an empty range shares nothing
+        if (r.begin < reached)
+            return true;
+        reached = std::max(reached, r.end);
+    }
+    return false;
+}
+
 void VisitCentralDirectory(const ArchiveInput& input, int64_t start,
                            const std::function<bool(const CentralRecord&)>& visit) {
     int64_t pos = start;
@@ -30,6 +57,7 @@ void VisitCentralDirectory(const ArchiveInput& input, int64_t start,
             return;
         CentralRecord record;
         record.header = ParseCentralHeader(raw);
+        record.offset = pos;
         const CentralHeader& h = record.header;
         const int64_t nameAt = pos + static_cast<int64_t>(kCentralHeaderSize);
         record.storedName = ReadName(input, nameAt, h.nameLength);
@@ -38,9 +66,10 @@ void VisitCentralDirectory(const ArchiveInput& input, int64_t start,
                 ReadExtra(input, nameAt + h.nameLength, h.extraLength);
             ApplyCentralExtra(extra.data(), extra.size(), record.header);
         }
+        record.end = nameAt + h.nameLength + h.extraLength + h.commentLength;
         if (!visit(record))
             return;
-        pos = nameAt + h.nameLength + h.extraLength + h.commentLength;
+        pos = record.end;
     }
 }
 

@@ -15,6 +15,26 @@ constexpr uint16_t kEncryptedFlag = 1;
 constexpr uint16_t kDataDescriptorFlag = 8;
 constexpr uint64_t kEncryptionHeaderSize = 12;
 constexpr size_t kReadSize = 32768;
+constexpr uint32_t kDirectoryAttribute = 16;
+
+// The most an entry can put on disk: never more than its declared size, and for the methods
+// whose densest code is known, never more than its compressed bytes can encode. Stored data are
+// copied at most byte for byte. A Deflate match needs at least 2 bits (one-bit length and
+// distance codes) for 258 bytes; a Deflate64 one at least 18 bits (with 16 extra length bits)
+// for 65,538 bytes. A few bytes are added for the zero bits read past the end of the input.
+uint64_t OutputBound(uint16_t method, uint64_t compressed, uint64_t declared) {
+    constexpr uint64_t kSlack = 16;
+    switch (method) {
+        case 0:
+            return std::min(declared, compressed);
+        case 8:
+            return std::min(declared, (compressed + kSlack) * (258 * 8 / 2));
+        case 9:
+            return std::min(declared, (compressed + kSlack) * (65538 * 8 / 18 + 1));
+        default:
+            return declared;
+    }
+}
 
 }  // namespace
 
@@ -24,6 +44,7 @@ struct TZipExtractor::SelectedEntry {
     int64_t localOffset = 0;
     bool fromDirectory = true;
     CentralHeader central;
+    std::string name;  // as the directory (or the local header of a scan) gives it
 };
 
 TZipExtractor::TZipExtractor()
@@ -62,8 +83,17 @@ std::vector<TZipEntryInfo> TZipExtractor::List() {
     return entries;
 }
 
+TMemoryEntry TZipExtractor::ExtractToMemory(const std::string& name, uint64_t maxSize) {
+    MemoryRequest request;
+    request.name = name;
+    request.maxSize = maxSize;
+    Run(&request);
+    return std::move(request.result);
+}
+
 void TZipExtractor::WalkArchive(ArchiveInput& input) {
     std::vector<SelectedEntry> selected;
+    std::vector<ByteRange> ranges;
     if (IsLocalScan()) {
         if (OnCorruptZipHeader) {
             bool cancel = true;
@@ -71,9 +101,18 @@ void TZipExtractor::WalkArchive(ArchiveInput& input) {
             if (cancel)
                 return;
         }
-        selected = SelectFromLocalHeaders(input);
+        selected = SelectFromLocalHeaders(input, ranges);
     } else {
-        selected = SelectFromDirectory(input);
+        selected = SelectFromDirectory(input, ranges);
+    }
+    if (cancel_)
+        return;
+    CheckBeforeWriting(ranges, selected);
+    if (memory_) {
+        // Only the last entry of the name counts: extraction would leave that one on disk.
+        if (!selected.empty())
+            ExtractSelected(selected.back(), input);
+        return;
     }
     for (const SelectedEntry& entry : selected) {
         if (cancel_)
@@ -82,37 +121,87 @@ void TZipExtractor::WalkArchive(ArchiveInput& input) {
     }
 }
 
-std::vector<TZipExtractor::SelectedEntry> TZipExtractor::SelectFromDirectory(ArchiveInput& input) {
+void TZipExtractor::CheckBeforeWriting(std::vector<ByteRange>& ranges,
+                                       const std::vector<SelectedEntry>& selected) {
+    // Entries that share bytes decode the same data again and again (or rewrite one file):
+    // nothing of such an archive is taken.
+    if (AnyOverlap(ranges)) {
+        Fatal(kMsgOverlappingEntries, archiveFile_);  // raises unless already cancelled
+        return;
+    }
+    if (memory_)
+        return;
+    std::vector<uint64_t> sizes;
+    const bool jar = IsJarType(arcType_);
+    for (const SelectedEntry& entry : selected) {
+        const CentralHeader& c = entry.central;
+        const bool folder = jar ? (!entry.name.empty() && entry.name.back() == '/')
+                                : (c.externalAttributes & kDirectoryAttribute) != 0;
+        if (!folder)
+            sizes.push_back(OutputBound(c.method, c.compressedSize, c.uncompressedSize));
+    }
+    CheckFreeSpace(sizes);
+}
+
+std::vector<TZipExtractor::SelectedEntry> TZipExtractor::SelectFromDirectory(
+    ArchiveInput& input, std::vector<ByteRange>& ranges) {
     std::vector<SelectedEntry> selected;
+    uint64_t ordinal = 0;
+    int64_t directoryEnd = layout_.startOffset;
     VisitCentralDirectory(input, layout_.startOffset, [&](const CentralRecord& r) {
         if (cancel_)
             return false;
+        ++ordinal;
+        directoryEnd = r.end;
         const CentralHeader& h = r.header;
         const std::string name = ConvertEntryName(r.storedName, h.flags, TranslateOemChar);
-        if (!IsSelected(name))
+        if (name.empty()) {
+            // No mask can select it and nothing could be written for it: a broken record.
+            Report(kMsgBadFileHeader, archiveFile_, "entry " + std::to_string(ordinal));
             return true;
+        }
         const int64_t localOffset =
             static_cast<int64_t>(h.localHeaderOffset) + layout_.offsetAdjustment;
-        uint8_t local[kLocalHeaderSize];
-        if (!input.ReadFullAt(localOffset, local, sizeof local) || !IsLocalSignature(local)) {
+        ByteRange range;
+        // Data that would run past the end of the file: the sizes are impossible.
+        const bool readable = ReadEntryRange(input, localOffset, h.compressedSize, range) &&
+                              range.end <= input.Size();
+        if (readable)
+            ranges.push_back(range);
+        if (!IsSelected(name))
+            return true;
+        if (!readable) {
             Report(kMsgBadFileHeader, name);
             return true;
         }
-        selected.push_back({localOffset, true, h});
+        selected.push_back({localOffset, true, h, name});
         NoteSelected(h.dosDateTime, h.uncompressedSize);
         return true;
     });
+    if (directoryEnd > layout_.startOffset) {
+        ranges.push_back(
+            {static_cast<uint64_t>(layout_.startOffset), static_cast<uint64_t>(directoryEnd)});
+    }
     return selected;
 }
 
 std::vector<TZipExtractor::SelectedEntry> TZipExtractor::SelectFromLocalHeaders(
-    ArchiveInput& input) {
+    ArchiveInput& input, std::vector<ByteRange>& ranges) {
     std::vector<SelectedEntry> selected;
+    uint64_t ordinal = 0;
     VisitLocalHeaders(input, layout_.startOffset, [&](const LocalRecord& r) {
         if (cancel_)
             return false;
+        ++ordinal;
         const LocalHeader& h = r.header;
-        if (!IsSelected(ConvertEntryName(r.storedName, h.flags, TranslateOemChar)))
+        const std::string name = ConvertEntryName(r.storedName, h.flags, TranslateOemChar);
+        if (name.empty()) {
+            Report(kMsgBadFileHeader, archiveFile_, "entry " + std::to_string(ordinal));
+            return true;
+        }
+        ranges.push_back({static_cast<uint64_t>(r.offset),
+                          static_cast<uint64_t>(r.dataOffset) + h.compressedSize});
+        if (!IsSelected(name))
             return true;
         SelectedEntry entry;
         entry.localOffset = r.offset;
@@ -123,6 +212,7 @@ std::vector<TZipExtractor::SelectedEntry> TZipExtractor::SelectFromLocalHeaders(
         entry.central.crc = h.crc;
         entry.central.compressedSize = h.compressedSize;
         entry.central.uncompressedSize = h.uncompressedSize;
+        entry.name = name;
         selected.push_back(entry);
         NoteSelected(h.dosDateTime, h.uncompressedSize);
         return true;
@@ -132,11 +222,19 @@ std::vector<TZipExtractor::SelectedEntry> TZipExtractor::SelectFromLocalHeaders(
 
 void TZipExtractor::ExtractSelected(const SelectedEntry& selected, ArchiveInput& input) {
     LocalRecord local;
-    if (!ReadLocalRecord(input, selected.localOffset, local))
+    if (!ReadLocalRecord(input, selected.localOffset, local)) {
+        Report(kMsgBadFileHeader, selected.name);
         return;
+    }
     const CentralHeader& c = selected.central;
     EntryToExtract entry;
     entry.name = ConvertEntryName(local.storedName, local.header.flags, TranslateOemChar);
+    if (entry.name.empty()) {
+        // The directory names it, its own header does not: nowhere to put it.
+        Report(kMsgBadFileHeader, selected.name);
+        return;
+    }
+    entry.nameShortened = local.header.nameLength > kMaxNameBytes;
     entry.flags = c.flags;
     entry.method = c.method;
     entry.versionMadeBy = c.versionMadeBy;

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "archive/extractor_base.h"
+#include "archive/zip_directory.h"
 
 namespace kelvara::archive {
 
@@ -44,6 +45,14 @@ class TZipExtractor : public TExtractorBase {
     // directory cannot be used); empty for anything that is not a ZIP archive.
     std::vector<TZipEntryInfo> List();
 
+    using TMemoryEntry = archive::TMemoryEntry;
+    // Decodes the entry whose converted name equals `name` exactly (so "config.xml" is only the
+    // root one; the last such entry wins, as extraction would overwrite) into memory without
+    // writing any file. An entry whose declared uncompressed size exceeds maxSize is kTooLarge
+    // and not decoded; decoding never produces more than the declared size. The archive is
+    // refused (kRefused) by the same overlap check as Extract. Reports still reach OnError.
+    TMemoryEntry ExtractToMemory(const std::string& name, uint64_t maxSize);
+
     TCorruptZipHeaderEvent OnCorruptZipHeader;
 
   protected:
@@ -58,8 +67,16 @@ class TZipExtractor : public TExtractorBase {
 
     bool IsLocalScan() const;
 
-    std::vector<SelectedEntry> SelectFromDirectory(ArchiveInput& input);
-    std::vector<SelectedEntry> SelectFromLocalHeaders(ArchiveInput& input);
+    // The selection pass. Every entry whose records can be read adds its byte range (and the
+    // central directory its own) to ranges, selected or not.
+    std::vector<SelectedEntry> SelectFromDirectory(ArchiveInput& input,
+                                                   std::vector<ByteRange>& ranges);
+    std::vector<SelectedEntry> SelectFromLocalHeaders(ArchiveInput& input,
+                                                      std::vector<ByteRange>& ranges);
+    // Before anything is written: refuses an archive whose entries overlap, and a run that
+    // does not fit on the target's file system.
+    void CheckBeforeWriting(std::vector<ByteRange>& ranges,
+                            const std::vector<SelectedEntry>& selected);
     void ExtractSelected(const SelectedEntry& selected, ArchiveInput& input);
     bool TryPassword(const std::string& password, const uint8_t header[12], uint8_t checkByte);
 

@@ -1,11 +1,11 @@
+#include <optional>
 #include <ostream>
 
+#include "cli/commands.h"
 #include "collection/manifest.h"
 #include "collection/package_extraction.h"
 #include "collection/texts.h"
-#include "cli/commands.h"
 #include "platform/file_system.h"
-#include "platform/scratch_folder.h"
 
 namespace kelvara::cli {
 
@@ -17,18 +17,17 @@ int CmdManifest(const Args& args, std::ostream& out, std::ostream& err) {
             err << "Cannot open file \"" << args[0] << "\". No such file\n";
             return 1;
         }
-        // The same extraction as a selection in the main window.
-        const std::string scratch = platform::ScratchFolder();
-        collection::ExtractDetailFiles(args[0], scratch, {});
-        const std::string path = scratch + "/config.xml";
+        // The same reading as a selection in the main window.
+        const std::optional<std::string> bytes = collection::ReadRootEntry(
+            args[0], "config.xml", collection::kMaxManifestEntryBytes, {});
         // Without a root manifest the window's panel keeps its start values: no name and
         // "Неизвестно" for the four values and the verdict. The same is shown here.
         std::string description;
         std::string height = collection::kUnknownValue, width = collection::kUnknownValue,
                     version = collection::kUnknownValue, id = collection::kUnknownValue,
                     network = collection::kUnknownValue;
-        if (platform::IsRegularFile(path)) {
-            collection::Manifest manifest = collection::Manifest::Load(path);
+        if (bytes) {
+            collection::Manifest manifest = collection::Manifest::Parse(*bytes);
             collection::ManifestFields fields = manifest.Fields();
             description = collection::StripLineFeeds(manifest.Description());
             height = fields.height.value_or("");

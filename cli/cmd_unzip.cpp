@@ -44,10 +44,10 @@ int CmdUnzip(const Args& args, std::ostream& out, std::ostream& err) {
         zip.Passwords.push_back(password);
 
     bool failed = false;
-    zip.OnError = [&](archive::TArchiveCommon&, const std::string& name, int id, const std::string&,
-                      const std::string& extra) {
-        err << "error " << id << ' ' << archive::MessageText(id) << ": " << name;
-        if (!extra.empty())
+    zip.OnError = [&](archive::TArchiveCommon&, const std::string& name, int id,
+                      const std::string& text1, const std::string& extra) {
+        err << "error " << id << ' ' << archive::FormatMessage(id, text1, extra) << ": " << name;
+        if (!extra.empty() && !archive::MessageTakesValues(id))
             err << " (" << extra << ")";
         err << '\n';
         failed = true;

@@ -1,22 +1,28 @@
 #include "collection/package_extraction.h"
 
-#include <unistd.h>
-
 #include "archive/zip_extractor.h"
 
 namespace kelvara::collection {
 
-void ExtractFromPackage(const std::string& packagePath, const std::vector<std::string>& masks,
-                        const std::string& folder, const std::vector<std::string>& stale,
-                        const std::function<void()>& pump) {
-    for (const std::string& name : stale)
-        unlink((folder + "/" + name).c_str());
+std::optional<std::string> ReadRootEntry(const std::string& packagePath, const std::string& name,
+                                         uint64_t maxSize, const std::function<void()>& pump) {
     archive::TZipExtractor extractor;
     extractor.ProcessMessages = pump;
     extractor.SetArchiveFile(packagePath);
-    extractor.FileSpec = masks;
-    extractor.SetExtractDir(folder);
-    extractor.Extract();
+    archive::TMemoryEntry entry = extractor.ExtractToMemory(name, maxSize);
+    using Status = archive::TMemoryEntry::Status;
+    switch (entry.status) {
+        case Status::kOk:
+            return std::string(entry.data.begin(), entry.data.end());
+        case Status::kMissing:
+            return std::nullopt;
+        case Status::kTooLarge:
+            throw PackageError("The entry \"" + name + "\" of \"" + packagePath +
+                               "\" is larger than " + std::to_string(maxSize) + " bytes");
+        case Status::kRefused:
+            throw PackageError(entry.message);
+    }
+    return std::nullopt;
 }
 
 }  // namespace kelvara::collection

@@ -1,5 +1,6 @@
-// Any bytes as an archive: listing and extracting every entry (with a password, so encrypted
-// entries reach the decoders) must never crash, hang or write outside the target folder.
+// Any bytes as an archive: listing, extracting every entry (with a password, so encrypted
+// entries reach the decoders) and extracting one entry into memory must never crash, hang,
+// write outside the target folder, or produce more than the selected entries declare.
 #include <filesystem>
 
 #include "archive/zip_extractor.h"
@@ -16,11 +17,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     archive::TZipExtractor extractor;
     extractor.SetArchiveFile(archivePath);
-    extractor.List();
+    // "*.*" selects every entry with a name; no entry is written beyond its declared size.
+    uint64_t declared = 0;
+    for (const archive::TZipEntryInfo& entry : extractor.List()) {
+        if (!entry.name.empty())
+            declared += entry.uncompressedSize;
+    }
     extractor.FileSpec = {"*.*"};
     extractor.Passwords = {"secret"};
     extractor.SetExtractDir(target);
     extractor.Extract();
+    if (extractor.BytesWritten() > declared)
+        std::abort();
+
+    constexpr uint64_t kCap = 1 << 20;
+    const archive::TMemoryEntry manifest = extractor.ExtractToMemory("config.xml", kCap);
+    if (manifest.data.size() > kCap ||
+        (manifest.status != archive::TMemoryEntry::Status::kOk && !manifest.data.empty())) {
+        std::abort();
+    }
 
     // Nothing may appear beside the target folder.
     for (const auto& entry : std::filesystem::directory_iterator(work)) {

@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -83,8 +84,31 @@ bool SetPermissions(const std::string& path, unsigned mode) {
     return chmod(path.c_str(), static_cast<mode_t>(mode & 0777)) == 0;
 }
 
+std::optional<uint64_t> FreeSpace(const std::string& path) {
+    std::string at = path.empty() ? "." : path;
+    while (true) {
+        while (at.size() > 1 && at.back() == '/')
+            at.pop_back();
+        struct statvfs fs;
+        if (statvfs(at.c_str(), &fs) == 0)
+            return static_cast<uint64_t>(fs.f_bavail) * static_cast<uint64_t>(fs.f_frsize);
+        if (errno != ENOENT && errno != ENOTDIR)
+            return std::nullopt;
+        // Not there yet: the folder will be created inside the nearest existing parent.
+        const size_t cut = at.find_last_of('/');
+        if (at == "/" || at == ".")
+            return std::nullopt;
+        at = cut == std::string::npos ? "." : (cut == 0 ? "/" : at.substr(0, cut));
+    }
+}
+
 bool RemoveFile(const std::string& path) {
-    return unlink(path.c_str()) == 0;
+    struct stat st;
+    if (lstat(path.c_str(), &st) != 0)
+        return errno == ENOENT;
+    if (S_ISDIR(st.st_mode))
+        return false;
+    return ::unlink(path.c_str()) == 0;
 }
 
 std::string ExecutableFolder() {

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <ctime>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,7 +37,12 @@ bool SetReadOnly(const std::string& path, bool readOnly);
 // Applies permission bits (only 0777: never setuid, setgid or sticky).
 bool SetPermissions(const std::string& path, unsigned mode);
 
-// Removes a file (not a folder); true when it is gone.
+// Bytes an unprivileged user may still write on the file system that holds path (blocks
+// available to non-root users times the fragment size). A path that does not exist yet is looked
+// up through its nearest existing parent folder. Empty when the system cannot tell.
+std::optional<uint64_t> FreeSpace(const std::string& path);
+
+// Removes a file (not a folder); true when it is gone afterwards.
 bool RemoveFile(const std::string& path);
 
 // The folder of the running executable, ending in "/" ("./" when it cannot be told).

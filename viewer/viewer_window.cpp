@@ -10,7 +10,9 @@
 #include <QShowEvent>
 #include <ctime>
 #include <filesystem>
+#include <stdexcept>
 
+#include "archive/archive_messages.h"
 #include "archive/zip_extractor.h"
 #include "highlight/css_highlighter.h"
 #include "highlight/html_highlighter.h"
@@ -51,6 +53,13 @@ bool IsPreviewableFile(const std::string& path) {
     if (modified == -1 || !localtime_r(&modified, &local))
         return false;
     return local.tm_year >= 80 && local.tm_year <= 207;
+}
+
+// Reports after which the viewer folder does not hold the package.
+bool StopsTheView(int id) {
+    using namespace archive;
+    return id == kMsgOverlappingEntries || id == kMsgNotEnoughSpace || id == kMsgDiskFull ||
+           id == kMsgErrorWritingFile;
 }
 
 // Whether nothing that could have been previewed is left at path (deleted, renamed away, or
@@ -150,7 +159,17 @@ void TForm2::ViewPackage(const std::string& archivePath, const std::string& view
         extractor.SetArchiveFile(archivePath);
         extractor.FileSpec = {"*.*"};
         extractor.SetExtractDir(viewerFolder);
+        // The package could not be unpacked (refused as a whole, or its files could not be
+        // written): the view ends with the report's text in the error box.
+        std::string failure;
+        extractor.OnError = [&failure](archive::TArchiveCommon&, const std::string&, int id,
+                                       const std::string& text1, const std::string& text2) {
+            if (failure.empty() && StopsTheView(id))
+                failure = archive::FormatMessage(id, text1, text2);
+        };
         extractor.Extract();
+        if (!failure.empty())
+            throw std::runtime_error(failure);
     }
     // Cleared after the extraction: a click while it ran may have previewed a file.
     ClearPreview();

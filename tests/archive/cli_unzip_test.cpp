@@ -3,8 +3,10 @@
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
+#include "space_support.h"
 #include "testkit/deflate_stream_writer.h"
 #include "testkit/temp_folder.h"
 #include "testkit/zip_builder.h"
@@ -113,6 +115,35 @@ TEST(CliUnzip, DecoderFailuresExitWithOne) {
     EXPECT_EQ(r.err,
               "error 26895 Unexpected end of compressed data: " + dir.Path() + "/out/cut.txt\n");
     EXPECT_EQ(ReadFile(dir / "out/cut.txt"), "he");
+}
+
+TEST(CliUnzip, ArchiveBombFailsAndWritesNothing) {
+    TempFolder dir;
+    const CliResult r = RunCli(dir, "unzip -o '" + dir.Path() + "/out' '" +
+                                        TestData("zip/hostile/overlap_bomb.zip") + "'");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, "extracted 0\n");
+    EXPECT_EQ(r.err, "error 26897 Overlapping entries (possible archive bomb): " +
+                         TestData("zip/hostile/overlap_bomb.zip") + "\n");
+    EXPECT_FALSE(kelvara::test::FileExists(dir / "out"));
+}
+
+TEST(CliUnzip, NotEnoughSpacePrintsTheNumbers) {
+    TempFolder dir;
+    std::filesystem::create_directory(dir / "small");
+    kelvara::test::TmpfsMount mount(dir / "small", 16 << 20);
+    if (!mount.Mounted())
+        GTEST_SKIP() << mount.Error();
+    kelvara::test::WriteFile(dir / "big.zip", kelvara::test::ZeroArchive("big.bin", 64 << 20));
+    const CliResult r =
+        RunCli(dir, "unzip -o '" + dir.Path() + "/small' '" + dir.Path() + "/big.zip'");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, "extracted 0\n");
+    EXPECT_EQ(r.err,
+              "error 26896 Not enough free space: 67174400 bytes needed, 16777216 "
+              "available: " +
+                  dir.Path() + "/small/\n");
+    EXPECT_TRUE(std::filesystem::is_empty(dir / "small"));
 }
 
 }  // namespace

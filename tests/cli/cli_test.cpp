@@ -98,6 +98,18 @@ TEST(Cli, ManifestOfAPackageWithoutARootManifestShowsWhatThePanelShows) {
     }
 }
 
+// A package whose entries overlap is refused by the same reading as the window's, in memory.
+TEST(Cli, ManifestAndScanOfABombPackageReportTheRefusal) {
+    TempFolder dir;
+    WriteFile(dir / "bomb.wgt", ReadFile(TestData("zip/hostile/overlap_bomb.zip")));
+    Result r = RunCli({"manifest", dir / "bomb.wgt"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "Overlapping entries (possible archive bomb)\n");
+    Result scan = RunCli({"scan", dir.Path()});
+    EXPECT_EQ(scan.err, "bomb.wgt:\nOverlapping entries (possible archive bomb)\n");
+}
+
 TEST(Cli, PackageBuildsTheFolderAndReportsCopyErrors) {
     TempFolder dir;
     std::filesystem::create_directories(dir / "collection");

@@ -1,0 +1,123 @@
+#include "space_support.h"
+
+#include <sys/mount.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <vector>
+
+#include "archive/crc32.h"
+#include "testkit/zip_builder.h"
+
+namespace kelvara::test {
+namespace {
+
+// Deflate packs Huffman codes from their most significant bit, everything else from the least.
+class BitWriter {
+  public:
+    void Bits(uint32_t value, int count) {
+        for (int i = 0; i < count; ++i)
+            Bit((value >> i) & 1);
+    }
+    void Code(uint32_t code, int length) {
+        for (int i = length - 1; i >= 0; --i)
+            Bit((code >> i) & 1);
+    }
+    std::string Finish() {
+        if (used_)
+            out_ += static_cast<char>(current_);
+        return out_;
+    }
+
+  private:
+    void Bit(uint32_t b) {
+        current_ |= b << used_;
+        if (++used_ == 8) {
+            out_ += static_cast<char>(current_);
+            current_ = 0;
+            used_ = 0;
+        }
+    }
+    std::string out_;
+    uint32_t current_ = 0;
+    int used_ = 0;
+};
+
+}  // namespace
+
+std::string ZeroDeflate(uint64_t size) {
+    BitWriter w;
+    w.Bits(1, 1);  // final block
+    w.Bits(1, 2);  // fixed codes
+    uint64_t left = size;
+    if (left > 0) {
+        w.Code(0x30, 8);  // literal 0
+        --left;
+    }
+    for (; left >= 258; left -= 258) {
+        w.Code(0xC5, 8);  // length code 285: 258 bytes
+        w.Code(0, 5);     // distance code 0: distance 1
+    }
+    for (; left > 0; --left)
+        w.Code(0x30, 8);
+    w.Code(0, 7);  // end of block
+    return w.Finish();
+}
+
+uint32_t ZeroCrc(uint64_t size) {
+    static const std::vector<uint8_t> zeros(1 << 20);
+    uint32_t crc = archive::kCrcInit;
+    for (uint64_t left = size; left > 0;) {
+        const size_t n = static_cast<size_t>(std::min<uint64_t>(left, zeros.size()));
+        crc = archive::UpdateCrc(crc, zeros.data(), n);
+        left -= n;
+    }
+    return archive::FinishCrc(crc);
+}
+
+std::string ZeroArchive(const std::string& name, uint32_t size) {
+    ZipEntrySpec e;
+    e.name = name;
+    e.method = 8;
+    e.data = ZeroDeflate(size);
+    e.computeCrc = false;
+    e.crc = ZeroCrc(size);
+    e.sizeFromData = false;
+    e.uncompressedSize = size;
+    return BuildZipOf({e});
+}
+
+TmpfsMount::TmpfsMount(const std::string& folder, uint64_t bytes) : folder_(folder) {
+    if (geteuid() != 0) {
+        error_ = "mounting a tmpfs needs root";
+        return;
+    }
+    const std::string options = "size=" + std::to_string(bytes) + ",mode=0700";
+    if (::mount("tmpfs", folder.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, options.c_str()) != 0) {
+        error_ = std::string("cannot mount a tmpfs: ") + std::strerror(errno);
+        return;
+    }
+    mounted_ = true;
+}
+
+TmpfsMount::~TmpfsMount() {
+    if (mounted_)
+        ::umount2(folder_.c_str(), MNT_DETACH);
+}
+
+bool FillFile(const std::string& path, uint64_t bytes) {
+    std::ofstream out(path, std::ios::binary);
+    static const std::vector<char> zeros(1 << 20);
+    for (uint64_t left = bytes; left > 0 && out;) {
+        const size_t n = static_cast<size_t>(std::min<uint64_t>(left, zeros.size()));
+        out.write(zeros.data(), static_cast<std::streamsize>(n));
+        left -= n;
+    }
+    out.flush();
+    return static_cast<bool>(out);
+}
+
+}  // namespace kelvara::test
