@@ -2,28 +2,26 @@
 #include <benchmark/benchmark.h>
 #include <zlib.h>
 
-#include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "archive/inflate.h"
-#include "archive/zip_records.h"
+#include "testkit/local_entries.h"
+#include "testkit/temp_folder.h"
+#include "testkit/zip_builder.h"
 
 namespace {
 
 using kelvara::archive::DeflateVariant;
 using kelvara::archive::Inflater;
-
-std::string ReadWhole(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using kelvara::test::FileExists;
+using kelvara::test::LocalEntries;
+using kelvara::test::LocalEntry;
+using kelvara::test::RawDeflate;
+using kelvara::test::ReadFile;
+using kelvara::test::TestData;
 
 // About 16 MB of markup-like text with a skewed word distribution.
 std::string LargeText() {
@@ -48,26 +46,13 @@ std::string LargeBinary() {
     for (const char* path :
          {"/usr/bin/cmake", "/usr/bin/gdb", "/usr/lib/x86_64-linux-gnu/libQt6Core.so.6",
           "/usr/lib/x86_64-linux-gnu/libQt6Widgets.so.6", "/usr/bin/git"}) {
-        data += ReadWhole(path);
+        if (FileExists(path))
+            data += ReadFile(path);
         if (data.size() >= (16u << 20))
             break;
     }
     data.resize(std::min<size_t>(data.size(), 16u << 20));
     return data;
-}
-
-std::string RawDeflate(const std::string& data, int level) {
-    z_stream z{};
-    deflateInit2(&z, level, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
-    std::string out(deflateBound(&z, data.size()), '\0');
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-    z.avail_in = static_cast<uInt>(data.size());
-    z.next_out = reinterpret_cast<Bytef*>(out.data());
-    z.avail_out = static_cast<uInt>(out.size());
-    deflate(&z, Z_FINISH);
-    out.resize(z.total_out);
-    deflateEnd(&z);
-    return out;
 }
 
 struct Stream {
@@ -93,11 +78,8 @@ const Stream& BinaryStream() {
 
 // The first entry's raw data of a Deflate64 sample archive.
 Stream Deflate64Entry(const std::string& archive) {
-    const std::string zip = ReadWhole(std::string(KELVARA_TEST_DATA) + "/zip/" + archive);
-    const auto* p = reinterpret_cast<const uint8_t*>(zip.data());
-    const kelvara::archive::LocalHeader h = kelvara::archive::ParseLocalHeader(p);
-    const size_t start = 30 + h.nameLength + h.extraLength;
-    return Stream{zip.substr(start, h.compressedSize), h.uncompressedSize};
+    const LocalEntry e = LocalEntries(ReadFile(TestData("zip/" + archive))).at(0);
+    return Stream{e.data, e.uncompressedSize};
 }
 
 size_t DecodeOwn(const Stream& s, DeflateVariant variant) {

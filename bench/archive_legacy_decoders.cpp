@@ -3,16 +3,19 @@
 #include <benchmark/benchmark.h>
 
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
 #include "archive/legacy_decoders.h"
 #include "archive/pkware_cipher.h"
-#include "tests/archive/legacy_test_encoders.h"
+#include "testkit/legacy_encoders.h"
+#include "testkit/local_entries.h"
+#include "testkit/temp_folder.h"
 
 namespace {
 
 using kelvara::archive::LegacyEntryInfo;
+using kelvara::test::LocalEntries;
+using kelvara::test::ReadFile;
+using kelvara::test::TestData;
 
 struct Stream {
     std::string data;
@@ -21,32 +24,12 @@ struct Stream {
     uint64_t size;
 };
 
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-uint32_t Le(const std::string& s, size_t at, int bytes) {
-    uint32_t v = 0;
-    for (int i = bytes - 1; i >= 0; --i)
-        v = v << 8 | static_cast<uint8_t>(s[at + i]);
-    return v;
-}
-
 // Every entry of a sample archive with the given method, walked by its local headers.
 std::vector<Stream> SampleEntries(const std::string& name, uint16_t method) {
-    const std::string zip = ReadAll(std::string(KELVARA_TEST_DATA) + "/zip/legacy/" + name);
     std::vector<Stream> entries;
-    size_t at = 0;
-    while (at + 30 <= zip.size() && Le(zip, at, 4) == 0x04034b50) {
-        const uint32_t packed = Le(zip, at + 18, 4);
-        const size_t dataAt = at + 30 + Le(zip, at + 26, 2) + Le(zip, at + 28, 2);
-        const auto m = static_cast<uint16_t>(Le(zip, at + 8, 2));
-        if (m == method) {
-            entries.push_back({zip.substr(dataAt, packed), m,
-                               static_cast<uint16_t>(Le(zip, at + 6, 2)), Le(zip, at + 22, 4)});
-        }
-        at = dataAt + packed;
+    for (const auto& e : LocalEntries(ReadFile(TestData("zip/legacy/" + name)))) {
+        if (e.method == method)
+            entries.push_back({e.data, e.method, e.flags, e.uncompressedSize});
     }
     return entries;
 }

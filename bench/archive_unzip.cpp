@@ -1,15 +1,14 @@
 // Whole extraction runs on a large archive made by zip: kelvara-cli unzip as a separate
 // process, and the component called directly.
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <random>
 #include <string>
 
 #include "archive/zip_extractor.h"
+#include "testkit/temp_folder.h"
 
 namespace {
 
@@ -42,8 +41,10 @@ struct LargeArchive {
 // zipped once per benchmark process.
 const LargeArchive& Archive() {
     static const LargeArchive a = [] {
+        // Removed with everything extracted into it when the process ends.
+        static const kelvara::test::TempFolder scratch;
         LargeArchive r;
-        r.folder = fs::temp_directory_path() / Numbered("kelvara-bench-unzip-", getpid());
+        r.folder = scratch.Path();
         fs::create_directories(r.folder / "src");
         std::mt19937 rng(7);
         static const char* words[] = {"<div>", "</div>", "function", "var", "config", "value",
@@ -60,7 +61,7 @@ const LargeArchive& Archive() {
                 while (data.size() < size)
                     data += std::string(words[rng() % 12]) + " ";
             }
-            std::ofstream(dir / Numbered("f", i).append(".txt"), std::ios::binary) << data;
+            kelvara::test::WriteFile(dir / Numbered("f", i).append(".txt"), data);
             r.bytes += data.size();
         }
         r.archive = r.folder / "large.zip";
@@ -123,13 +124,5 @@ BENCHMARK(BM_ComponentExtractLargeArchive)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Iterations(5);
-
-// Removes the generated archive and files at exit.
-struct CleanUp {
-    ~CleanUp() {
-        std::error_code ec;
-        fs::remove_all(fs::temp_directory_path() / Numbered("kelvara-bench-unzip-", getpid()), ec);
-    }
-} cleanUp;
 
 }  // namespace

@@ -21,6 +21,7 @@
 #include <new>
 #include <string>
 
+#include "testkit/temp_folder.h"
 #include "tests/textview/test_highlighter.h"
 #include "textview/code_line_list.h"
 #include "textview/qt/code_view.h"
@@ -67,11 +68,16 @@ using namespace kelvara::textview;
 
 constexpr size_t kFileBytes = 50u << 20;
 
+// The folder of the generated files, removed at exit.
+const kelvara::test::TempFolder& Scratch() {
+    static const kelvara::test::TempFolder folder;
+    return folder;
+}
+
 // A JavaScript-like ASCII text: functions, strings, comments, numbers, average line ~40 bytes.
 const std::string& BigFilePath() {
     static const std::string path = [] {
-        const char* tmp = std::getenv("TMPDIR");
-        std::string p = std::string(tmp && *tmp ? tmp : "/tmp") + "/kelvara_codeview_bench.js";
+        const std::string p = Scratch() / "kelvara_codeview_bench.js";
         std::ofstream out(p, std::ios::binary);
         static const char* const kLines[] = {
             "function update(items, count) {",
@@ -100,8 +106,7 @@ const std::string& BigFilePath() {
 // A file of 20 million line feeds: 20 million and one empty lines.
 const std::string& EmptyLinesPath() {
     static const std::string path = [] {
-        const char* tmp = std::getenv("TMPDIR");
-        std::string p = std::string(tmp && *tmp ? tmp : "/tmp") + "/kelvara_codeview_empty.txt";
+        const std::string p = Scratch() / "kelvara_codeview_empty.txt";
         std::ofstream out(p, std::ios::binary);
         const std::string block(1 << 20, '\n');
         for (size_t left = 20000000; left > 0;) {

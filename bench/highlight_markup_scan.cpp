@@ -8,16 +8,14 @@
 
 #include "highlight/html_highlighter.h"
 #include "highlight/xml_highlighter.h"
+#include "testkit/text_lines.h"
 
 namespace {
 
 using kelvara::highlight::TCustomHighlighter;
+using kelvara::test::Widen;
 
 constexpr size_t kTargetChars = 4u << 20;
-
-std::u16string Widen(const std::string& text) {
-    return std::u16string(text.begin(), text.end());
-}
 
 std::vector<std::u16string> GenerateXml() {
     std::mt19937 random(7);

@@ -4,23 +4,9 @@
 
 #include "bench/highlight_scan_frame.h"
 #include "highlight/highlighter_registry.h"
+#include "testkit/text_lines.h"
 
 namespace kelvara::bench {
-
-TextLines SplitIntoLines(std::string_view text) {
-    TextLines lines;
-    size_t at = 0;
-    while (at <= text.size()) {
-        size_t end = text.find('\n', at);
-        if (end == std::string_view::npos) {
-            end = text.size();
-        }
-        const std::string_view line = text.substr(at, end - at);
-        lines.emplace_back(line.begin(), line.end());
-        at = end + 1;
-    }
-    return lines;
-}
 
 void ScanWithHighlighter(benchmark::State& state, std::string_view language,
                          const TextLines& lines) {
@@ -257,7 +243,7 @@ std::string GenerateJScript() {
 
 template <std::string (*Generate)()>
 const TextLines& CachedLines() {
-    static const TextLines lines = SplitIntoLines(Generate());
+    static const TextLines lines = test::SplitLines(Generate());
     return lines;
 }
 

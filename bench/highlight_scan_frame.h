@@ -13,9 +13,6 @@ namespace kelvara::bench {
 
 using TextLines = std::vector<std::u16string>;
 
-// Splits text at LF (the generators write LF only).
-TextLines SplitIntoLines(std::string_view text);
-
 // Scans `lines` with CreateHighlighter(language) once per iteration; skips with an error when
 // the language has no highlighter.
 void ScanWithHighlighter(benchmark::State& state, std::string_view language,

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "bench/highlight_scan_frame.h"
+#include "testkit/text_lines.h"
 
 namespace kelvara::bench {
 namespace {
@@ -86,7 +87,7 @@ std::string GenerateDenseJScript() {
 
 template <std::string (*Generate)()>
 const TextLines& Lines() {
-    static const TextLines lines = SplitIntoLines(Generate());
+    static const TextLines lines = test::SplitLines(Generate());
     return lines;
 }
 

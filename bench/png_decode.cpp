@@ -3,16 +3,17 @@
 #include <benchmark/benchmark.h>
 #include <zlib.h>
 
-#include <cstdlib>
 #include <istream>
 #include <streambuf>
 #include <string>
 #include <vector>
 
 #include "png/png_graphic.h"
+#include "testkit/png_files.h"
 
 namespace {
 
+namespace test = kelvara::test;
 using kelvara::png::TPngGraphic;
 
 constexpr uint32_t kSide = 4096;
@@ -26,34 +27,6 @@ class MemoryBuffer : public std::streambuf {
     }
 };
 
-std::string BigEndian(uint32_t v) {
-    return {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
-}
-
-std::string Chunk(const std::string& name, const std::string& data) {
-    const std::string body = name + data;
-    const uLong crc = crc32(0L, reinterpret_cast<const Bytef*>(body.data()), uInt(body.size()));
-    return BigEndian(uint32_t(data.size())) + body + BigEndian(uint32_t(crc));
-}
-
-int Predict(int type, int left, int up, int upLeft) {
-    switch (type) {
-        case 1:
-            return left;
-        case 2:
-            return up;
-        case 3:
-            return (left + up) / 2;
-        case 4: {
-            const int p = left + up - upLeft;
-            const int pa = std::abs(p - left), pb = std::abs(p - up), pc = std::abs(p - upLeft);
-            return pa <= pb && pa <= pc ? left : pb <= pc ? up : upLeft;
-        }
-        default:
-            return 0;
-    }
-}
-
 // RGBA colour at (x, y): smooth gradients with a little noise, like a photo-ish icon.
 void Pixel(uint32_t x, uint32_t y, uint8_t* out) {
     const uint32_t noise = (x * 2654435761u ^ y * 40503u) >> 29;
@@ -63,37 +36,6 @@ void Pixel(uint32_t x, uint32_t y, uint8_t* out) {
     out[3] = uint8_t(255 - (x ^ y) / 64);
 }
 
-struct Pass {
-    uint32_t x0, y0, dx, dy;
-};
-
-std::string FilteredData(bool interlaced) {
-    static const Pass kAdam7[7] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
-                                   {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
-    static const Pass kPlain[1] = {{0, 0, 1, 1}};
-    std::string out;
-    out.reserve(kPixelBytes + kSide * 2);
-    for (const Pass& pass : interlaced ? std::vector<Pass>(kAdam7, kAdam7 + 7)
-                                       : std::vector<Pass>(kPlain, kPlain + 1)) {
-        const uint32_t columns = (kSide - pass.x0 + pass.dx - 1) / pass.dx;
-        std::vector<uint8_t> previous(columns * 4, 0), row(columns * 4);
-        for (uint32_t y = pass.y0, r = 0; y < kSide; y += pass.dy, ++r) {
-            for (uint32_t i = 0; i < columns; ++i) {
-                Pixel(pass.x0 + i * pass.dx, y, &row[i * 4]);
-            }
-            const int type = int(r % 5);
-            out += char(type);
-            for (size_t i = 0; i < row.size(); ++i) {
-                const int left = i >= 4 ? row[i - 4] : 0;
-                const int upLeft = i >= 4 ? previous[i - 4] : 0;
-                out += char(row[i] - Predict(type, left, previous[i], upLeft));
-            }
-            previous.swap(row);
-        }
-    }
-    return out;
-}
-
 struct TestImage {
     std::string idat;  // the zlib stream
     std::string file;
@@ -101,22 +43,31 @@ struct TestImage {
 };
 
 TestImage MakeImage(bool interlaced) {
+    test::SampleImage pixels;
+    pixels.width = pixels.height = kSide;
+    pixels.bitDepth = 8;
+    pixels.colorType = 6;
+    pixels.samples.resize(kPixelBytes);
+    for (uint32_t y = 0; y < kSide; ++y) {
+        for (uint32_t x = 0; x < kSide; ++x) {
+            uint8_t rgba[4];
+            Pixel(x, y, rgba);
+            for (int c = 0; c < 4; ++c) {
+                pixels.At(x, y, c) = rgba[c];
+            }
+        }
+    }
     TestImage image;
-    const std::string raw = FilteredData(interlaced);
+    const std::string raw = test::FilteredImageData(pixels, interlaced);
     image.rawSize = raw.size();
-    uLongf size = compressBound(uLong(raw.size()));
-    image.idat.resize(size);
-    compress2(reinterpret_cast<Bytef*>(image.idat.data()), &size,
-              reinterpret_cast<const Bytef*>(raw.data()), uLong(raw.size()), 6);
-    image.idat.resize(size);
-    const std::string header = BigEndian(kSide) + BigEndian(kSide) + char(8) + char(6) + char(0) +
-                               char(0) + char(interlaced ? 1 : 0);
-    image.file = std::string("\x89PNG\r\n\x1a\n", 8) + Chunk("IHDR", header);
+    image.idat = test::ZlibCompress(raw);
+    image.file = test::PngSignature() +
+                 test::PngChunk("IHDR", test::IhdrData(kSide, kSide, 8, 6, interlaced ? 1 : 0));
     // Image data in chunks of 64 KiB, as encoders commonly write it.
     for (size_t at = 0; at < image.idat.size(); at += 65536) {
-        image.file += Chunk("IDAT", image.idat.substr(at, 65536));
+        image.file += test::PngChunk("IDAT", image.idat.substr(at, 65536));
     }
-    image.file += Chunk("IEND", "");
+    image.file += test::PngChunk("IEND", "");
     return image;
 }
 

@@ -4,14 +4,15 @@
 #include <filesystem>
 
 #include "archive/zip_extractor.h"
-#include "fuzz_support.h"
+#include "testkit/temp_folder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace kelvara;
-    const std::string& work = fuzz::WorkFolder();
+    static const test::TempFolder workFolder;
+    const std::string& work = workFolder.Path();
     const std::string archivePath = work + "/input.zip";
     const std::string target = work + "/out";
-    fuzz::WriteBytes(archivePath, data, size);
+    test::WriteFile(archivePath, std::string(reinterpret_cast<const char*>(data), size));
     std::filesystem::create_directories(target);
 
     archive::TZipExtractor extractor;
@@ -42,6 +43,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (name != "input.zip" && name != "out")
             std::abort();
     }
-    fuzz::EmptyFolder(target);
+    test::EmptyFolder(target);
     return 0;
 }

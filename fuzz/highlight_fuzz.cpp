@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "highlight/highlighter_registry.h"
+#include "testkit/text_lines.h"
 
 namespace {
 
@@ -39,13 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::u16string text;
     for (size_t i = 0; i + 1 < size; i += 2)
         text += static_cast<char16_t>(data[i] | data[i + 1] << 8);
-    std::vector<std::u16string> lines{u""};
-    for (char16_t c : text) {
-        if (c == u'\n')
-            lines.emplace_back();
-        else
-            lines.back() += c;
-    }
+    const std::vector<std::u16string> lines = kelvara::test::SplitLines(text);
     for (std::string_view language : HighlighterLanguages()) {
         auto highlighter = CreateHighlighter(language);
         if (!highlighter)

@@ -1,5 +1,5 @@
 #include "main_window_fixture.h"
-#include "support/zip_writer.h"
+#include "testkit/zip_builder.h"
 
 namespace kelvara::test {
 namespace {

@@ -11,7 +11,7 @@
 #include "app/main_window.h"
 #include "fake_dialogs.h"
 #include "platform/documents_folder.h"
-#include "support/temp_folder.h"
+#include "testkit/temp_folder.h"
 
 // Readable QString values in assertion messages.
 inline void PrintTo(const QString& s, std::ostream* out) {

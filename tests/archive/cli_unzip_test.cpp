@@ -6,10 +6,10 @@
 #include <filesystem>
 #include <string>
 
-#include "deflate_stream_writer.h"
 #include "space_support.h"
-#include "support/temp_folder.h"
-#include "zip_builder.h"
+#include "testkit/deflate_stream_writer.h"
+#include "testkit/temp_folder.h"
+#include "testkit/zip_builder.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "archive/zip_extractor.h"
-#include "support/temp_folder.h"
+#include "testkit/temp_folder.h"
 
 namespace kelvara::test {
 

@@ -6,7 +6,7 @@
 
 #include "archive/archive_messages.h"
 #include "legacy_test_support.h"
-#include "support/temp_folder.h"
+#include "testkit/temp_folder.h"
 
 namespace kelvara::test {
 namespace {

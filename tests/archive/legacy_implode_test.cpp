@@ -4,7 +4,7 @@
 
 #include "archive/archive_messages.h"
 #include "legacy_test_support.h"
-#include "support/temp_folder.h"
+#include "testkit/temp_folder.h"
 
 namespace kelvara::test {
 namespace {
@@ -73,20 +73,20 @@ TEST(LegacyImplode, TreesThatCannotBeBuiltAreReportedBeforeAnyOutput) {
     PutUniformTree(oversubscribed, 64, 1);
     PutUniformTree(oversubscribed, 64, 6);
     for (int i = 0; i < 20; ++i)
-        oversubscribed.Put(0xFF, 8);
+        oversubscribed.Bits(0xFF, 8);
     // A description covering 16 of the 64 symbols.
     BitWriter tooShort;
-    tooShort.Put(0, 8);
-    tooShort.Put(0xF5, 8);
+    tooShort.Bits(0, 8);
+    tooShort.Bits(0xF5, 8);
     PutUniformTree(tooShort, 64, 6);
     for (int i = 0; i < 20; ++i)
-        tooShort.Put(0xFF, 8);
+        tooShort.Bits(0xFF, 8);
     // 16-bit codes need more inner nodes than the tree has.
     BitWriter tooDeep;
     PutUniformTree(tooDeep, 64, 16);
     PutUniformTree(tooDeep, 64, 6);
     for (int i = 0; i < 20; ++i)
-        tooDeep.Put(0xFF, 8);
+        tooDeep.Bits(0xFF, 8);
 
     for (const BitWriter* w : {&oversubscribed, &tooShort, &tooDeep}) {
         const DecodeResult r = DecodeBytes(w->Bytes(), kImploded, 0, 100);
@@ -101,13 +101,13 @@ TEST(LegacyImplode, EmptyBranchWhileDecodingIsFatal) {
     PutUniformTree(w, 64, 6);
     PutUniformTree(w, 64, 7);
     for (char c : std::string("abc")) {
-        w.Put(1, 1);
-        w.Put(static_cast<uint8_t>(c), 8);
+        w.Bits(1, 1);
+        w.Bits(static_cast<uint8_t>(c), 8);
     }
-    w.Put(0, 1);
-    w.Put(0, 6);
-    w.Put(1, 1);  // no code starts with 1
-    w.Put(0, 16);
+    w.Bits(0, 1);
+    w.Bits(0, 6);
+    w.Bits(1, 1);  // no code starts with 1
+    w.Bits(0, 16);
     const DecodeResult r = DecodeBytes(w.Bytes(), kImploded, 0, 100);
     EXPECT_EQ(r.status, archive::kMsgAmbiguousTree);
     EXPECT_EQ(r.output, "abc");
@@ -117,12 +117,12 @@ TEST(LegacyImplode, ReferenceBeforeTheStartReadsZeros) {
     BitWriter w;
     PutUniformTree(w, 64, 6);
     PutUniformTree(w, 64, 6);
-    w.Put(1, 1);
-    w.Put('x', 8);
-    w.Put(0, 1);
-    w.Put(4, 6);            // distance 5
-    PutCode(w, 63, 6);      // high part 0
-    PutCode(w, 63 - 1, 6);  // length 1 + 2
+    w.Bits(1, 1);
+    w.Bits('x', 8);
+    w.Bits(0, 1);
+    w.Bits(4, 6);       // distance 5
+    w.Code(63, 6);      // high part 0
+    w.Code(63 - 1, 6);  // length 1 + 2
     const DecodeResult r = DecodeBytes(w.Bytes(), kImploded, 0, 4);
     EXPECT_EQ(r.status, archive::kDecodeOk);
     EXPECT_EQ(r.output, std::string("x\0\0\0", 4));

@@ -52,22 +52,22 @@ std::string HandBuiltStream() {
     BitWriter w;
     PutFollowerSets(w, sets);
     auto index = [&](uint32_t i, int bits) {
-        w.Put(0, 1);
-        w.Put(i, bits);
+        w.Bits(0, 1);
+        w.Bits(i, bits);
     };
     index(0, 1);  // H
     index(0, 1);  // e
     index(0, 2);  // l
     index(1, 1);  // l
     index(0, 1);  // o
-    w.Put('!', 8);
-    w.Put(kReduceEscape, 8);
-    w.Put(1, 8);  // length 1 + 3, distance high part 0
-    w.Put(3, 8);  // distance 3 + 1
-    w.Put(1, 1);  // set of 3 not used
-    w.Put('Z', 8);
-    w.Put(kReduceEscape, 8);
-    w.Put(0, 8);
+    w.Bits('!', 8);
+    w.Bits(kReduceEscape, 8);
+    w.Bits(1, 8);  // length 1 + 3, distance high part 0
+    w.Bits(3, 8);  // distance 3 + 1
+    w.Bits(1, 1);  // set of 3 not used
+    w.Bits('Z', 8);
+    w.Bits(kReduceEscape, 8);
+    w.Bits(0, 8);
     return w.Bytes();
 }
 
@@ -82,9 +82,9 @@ TEST(LegacyReduce, HandBuiltStreamWithFollowerIndices) {
 
 TEST(LegacyReduce, DamagedStreams) {
     BitWriter tooMany;
-    tooMany.Put(33, 6);
+    tooMany.Bits(33, 6);
     for (int i = 0; i < 40; ++i)
-        tooMany.Put('a', 8);
+        tooMany.Bits('a', 8);
     const DecodeResult r1 = DecodeBytes(tooMany.Bytes(), 3, 0, 10);
     EXPECT_EQ(r1.status, archive::kMsgBadBlock);
     EXPECT_EQ(r1.output, "");
@@ -98,9 +98,9 @@ TEST(LegacyReduce, DamagedStreams) {
     BitWriter w;
     PutFollowerSets(w, sets);
     for (int i = 0; i < 3; ++i)
-        w.Put(0, 2);
-    w.Put(0, 1);
-    w.Put(3, 2);
+        w.Bits(0, 2);
+    w.Bits(0, 1);
+    w.Bits(3, 2);
     const DecodeResult r2 = DecodeBytes(w.Bytes(), 4, 0, 10);
     EXPECT_EQ(r2.status, archive::kMsgBadBlock);
     EXPECT_EQ(r2.output, "Hel");

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "legacy_test_support.h"
-#include "support/temp_folder.h"
+#include "testkit/temp_folder.h"
 
 namespace kelvara::test {
 namespace {
@@ -16,7 +16,7 @@ void ExpectDecodesIntact(const LocalEntry& e) {
     const DecodeResult r = DecodeEntry(e);
     EXPECT_EQ(r.status, archive::kDecodeOk);
     EXPECT_EQ(r.output.size(), e.uncompressedSize);
-    EXPECT_EQ(Crc32(r.output), e.crc);
+    EXPECT_EQ(Crc32Of(r.output), e.crc);
 }
 
 TEST(LegacySamples, ShrunkEntries) {

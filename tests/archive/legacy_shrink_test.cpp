@@ -3,7 +3,7 @@
 
 #include "archive/archive_messages.h"
 #include "legacy_test_support.h"
-#include "support/temp_folder.h"
+#include "testkit/temp_folder.h"
 
 namespace kelvara::test {
 namespace {
@@ -12,7 +12,7 @@ constexpr uint16_t kShrunk = 1;
 std::string Codes(const std::vector<uint32_t>& codes, int size = 9) {
     BitWriter w;
     for (uint32_t c : codes)
-        w.Put(c, size);
+        w.Bits(c, size);
     return w.Bytes();
 }
 
@@ -68,10 +68,10 @@ TEST(LegacyShrink, DamagedStreamsEndWithBadBlock) {
 
     // Four size increases reach 13 bits; a fifth is refused.
     BitWriter w;
-    w.Put('q', 9);
+    w.Bits('q', 9);
     for (int size = 9; size <= 13; ++size) {
-        w.Put(kShrinkControl, size);
-        w.Put(1, size);
+        w.Bits(kShrinkControl, size);
+        w.Bits(1, size);
     }
     const DecodeResult tooWide = DecodeBytes(w.Bytes(), kShrunk, 0, 1);
     EXPECT_EQ(tooWide.status, archive::kMsgBadBlock);

@@ -10,61 +10,27 @@
 #include <vector>
 
 #include "archive/crc32.h"
-#include "zip_builder.h"
+#include "testkit/deflate_stream_writer.h"
+#include "testkit/zip_builder.h"
 
 namespace kelvara::test {
-namespace {
-
-// Deflate packs Huffman codes from their most significant bit, everything else from the least.
-class BitWriter {
-  public:
-    void Bits(uint32_t value, int count) {
-        for (int i = 0; i < count; ++i)
-            Bit((value >> i) & 1);
-    }
-    void Code(uint32_t code, int length) {
-        for (int i = length - 1; i >= 0; --i)
-            Bit((code >> i) & 1);
-    }
-    std::string Finish() {
-        if (used_)
-            out_ += static_cast<char>(current_);
-        return out_;
-    }
-
-  private:
-    void Bit(uint32_t b) {
-        current_ |= b << used_;
-        if (++used_ == 8) {
-            out_ += static_cast<char>(current_);
-            current_ = 0;
-            used_ = 0;
-        }
-    }
-    std::string out_;
-    uint32_t current_ = 0;
-    int used_ = 0;
-};
-
-}  // namespace
 
 std::string ZeroDeflate(uint64_t size) {
-    BitWriter w;
-    w.Bits(1, 1);  // final block
-    w.Bits(1, 2);  // fixed codes
+    DeflateWriter w;
+    w.BlockHeader(true, 1);  // final block, fixed codes
     uint64_t left = size;
     if (left > 0) {
-        w.Code(0x30, 8);  // literal 0
+        w.Literal(0);
         --left;
     }
     for (; left >= 258; left -= 258) {
-        w.Code(0xC5, 8);  // length code 285: 258 bytes
-        w.Code(0, 5);     // distance code 0: distance 1
+        w.LengthCode(285);  // 258 bytes
+        w.Distance(0);      // distance 1
     }
     for (; left > 0; --left)
-        w.Code(0x30, 8);
-    w.Code(0, 7);  // end of block
-    return w.Finish();
+        w.Literal(0);
+    w.EndOfBlock();
+    return w.Bytes();
 }
 
 uint32_t ZeroCrc(uint64_t size) {

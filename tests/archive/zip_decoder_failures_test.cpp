@@ -6,10 +6,10 @@
 #include <filesystem>
 
 #include "archive/archive_messages.h"
-#include "deflate_stream_writer.h"
 #include "extract_helpers.h"
 #include "legacy_test_support.h"
-#include "zip_builder.h"
+#include "testkit/deflate_stream_writer.h"
+#include "testkit/zip_builder.h"
 
 namespace kelvara::test {
 namespace {
@@ -199,22 +199,22 @@ TEST_F(DecoderFailures, LegacyStreamsEndingEarlyAreReported) {
 TEST_F(DecoderFailures, LegacyDecoderErrorsAreReportedForTheirEntry) {
     BitWriter badControl;  // shrink: control code 256 followed by 3
     for (uint32_t code : {uint32_t{'x'}, uint32_t{'y'}, kShrinkControl, uint32_t{3}})
-        badControl.Put(code, 9);
+        badControl.Bits(code, 9);
     BitWriter cycle;  // shrink: codes defined through each other never reach a literal
     for (uint32_t code : {uint32_t{'a'}, uint32_t{300}, uint32_t{258}})
-        cycle.Put(code, 9);
+        cycle.Bits(code, 9);
     for (int i = 0; i < 40; ++i)
-        cycle.Put('b', 9);
+        cycle.Bits('b', 9);
     for (uint32_t code : {uint32_t{258}, uint32_t{'c'}, uint32_t{300}})
-        cycle.Put(code, 9);
+        cycle.Bits(code, 9);
     BitWriter ambiguous;  // implode: 64 one-bit codes
     PutUniformTree(ambiguous, 64, 1);
     PutUniformTree(ambiguous, 64, 6);
-    ambiguous.Put(0xFFFF, 16);
+    ambiguous.Bits(0xFFFF, 16);
     BitWriter followers;  // reduce: a follower set of 33 characters
-    followers.Put(33, 6);
+    followers.Bits(33, 6);
     for (int i = 0; i < 33; ++i)
-        followers.Put('f', 8);
+        followers.Bits('f', 8);
 
     EXPECT_EQ(Extract({Compressed("control.txt", kMethodShrunk, badControl.Bytes(), 10, 0),
                        Compressed("cycle.txt", kMethodShrunk, cycle.Bytes(), 100, 0),

@@ -6,7 +6,7 @@
 
 #include "archive/archive_messages.h"
 #include "extract_helpers.h"
-#include "zip_builder.h"
+#include "testkit/zip_builder.h"
 
 namespace {
 

@@ -7,30 +7,23 @@
 #include "extract_helpers.h"
 #include "platform/dos_time.h"
 #include "platform/file_system.h"
-#include "zip_builder.h"
+#include "testkit/zip_builder.h"
 
 namespace {
 
 using namespace kelvara::archive;
-using kelvara::test::BuildZip;
+using kelvara::test::BuildZipOf;
 using kelvara::test::FileExists;
 using kelvara::test::ReadFile;
 using kelvara::test::Recorded;
 using kelvara::test::TempFolder;
 using kelvara::test::ZipEntrySpec;
-using kelvara::test::ZipSpec;
 
 ZipEntrySpec Stored(const std::string& name, const std::string& data = "x") {
     ZipEntrySpec e;
     e.name = name;
     e.data = data;
     return e;
-}
-
-std::string Archive(std::vector<ZipEntrySpec> entries) {
-    ZipSpec spec;
-    spec.entries = std::move(entries);
-    return BuildZip(spec);
 }
 
 TEST(WildcardMask, Patterns) {
@@ -60,7 +53,7 @@ TEST(WildcardMask, ManyStarGroupsNeedNoFixedLimit) {
 class Selection : public testing::Test {
   protected:
     int Extract(std::vector<ZipEntrySpec> entries, std::vector<std::string> masks) {
-        kelvara::test::Prepare(zip_, dir_, Archive(std::move(entries)), std::move(masks));
+        kelvara::test::Prepare(zip_, dir_, BuildZipOf(std::move(entries)), std::move(masks));
         kelvara::test::Record(zip_, rec_, false);
         return zip_.Extract();
     }
@@ -108,7 +101,7 @@ TEST_F(Selection, ExtractDirIsStoredWithTrailingSeparator) {
     EXPECT_EQ(zip_.ExtractDir(), dir_ / "t/");
     zip_.SetExtractDir(dir_ / "t/");
     EXPECT_EQ(zip_.ExtractDir(), dir_ / "t/");
-    kelvara::test::WriteFile(dir_ / "a.zip", Archive({Stored("f.txt")}));
+    kelvara::test::WriteFile(dir_ / "a.zip", BuildZipOf({Stored("f.txt")}));
     zip_.SetArchiveFile(dir_ / "a.zip");
     zip_.SetExtractDir("");
     EXPECT_EQ(zip_.ExtractDir(), dir_.Path() + "/");

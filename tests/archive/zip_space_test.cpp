@@ -9,7 +9,7 @@
 #include "extract_helpers.h"
 #include "platform/file_system.h"
 #include "space_support.h"
-#include "zip_builder.h"
+#include "testkit/zip_builder.h"
 
 namespace {
 

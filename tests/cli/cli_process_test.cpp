@@ -10,8 +10,8 @@
 #include <filesystem>
 #include <sstream>
 
-#include "support/temp_folder.h"
-#include "support/zip_writer.h"
+#include "testkit/temp_folder.h"
+#include "testkit/zip_builder.h"
 
 namespace kelvara::test {
 namespace {

@@ -6,8 +6,8 @@
 #include <sys/wait.h>
 
 #include "cli/commands.h"
-#include "support/temp_folder.h"
-#include "support/zip_writer.h"
+#include "testkit/temp_folder.h"
+#include "testkit/zip_builder.h"
 
 namespace kelvara::test {
 namespace {

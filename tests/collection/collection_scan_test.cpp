@@ -8,7 +8,7 @@
 
 #include "collection/collection_scan.h"
 #include "platform/file_system.h"
-#include "support/temp_folder.h"
+#include "testkit/temp_folder.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "collection/file_copy.h"
 #include "platform/dos_time.h"
 #include "platform/file_system.h"
-#include "support/temp_folder.h"
+#include "testkit/temp_folder.h"
 
 namespace {
 

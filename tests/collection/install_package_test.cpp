@@ -5,7 +5,7 @@
 #include "collection/install_package.h"
 #include "collection/package_deletion.h"
 #include "platform/file_system.h"
-#include "support/temp_folder.h"
+#include "testkit/temp_folder.h"
 
 namespace {
 

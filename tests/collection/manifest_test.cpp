@@ -3,8 +3,8 @@
 #include "collection/manifest.h"
 #include "collection/widget_name.h"
 #include "platform/code_pages.h"
-#include "support/temp_folder.h"
-#include "support/zip_writer.h"
+#include "testkit/temp_folder.h"
+#include "testkit/zip_builder.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "foldertree/folder_tree_node.h"
-#include "support/temp_folder.h"
+#include "testkit/temp_folder.h"
 
 namespace kelvara::test {
 

@@ -8,28 +8,20 @@
 #include "highlight/css_highlighter.h"
 #include "highlight/jscript_highlighter.h"
 #include "platform/code_pages.h"
+#include "testkit/text_lines.h"
 
 namespace kelvara::highlight::test {
 namespace {
 
-std::u16string RandomLine(std::mt19937& random) {
-    static const std::u16string alphabet =
-        u"/*\"'#-.0123456789:;{},!\\xXaFgZ_$@|&+=%<>?()[]~ \t\r\n\u0000\u0436\u00A0\uE000"
-        u"\xD83D\xDE00";
-    std::uniform_int_distribution<size_t> length(0, 40);
-    std::uniform_int_distribution<size_t> pick(0, alphabet.size() - 1);
-    std::u16string line(length(random), u' ');
-    for (char16_t& c : line) {
-        c = alphabet[pick(random)];
-    }
-    return line;
-}
+const std::u16string kAlphabet =
+    u"/*\"'#-.0123456789:;{},!\\xXaFgZ_$@|&+=%<>?()[]~ \t\r\n\u0000\u0436\u00A0\uE000"
+    u"\xD83D\xDE00";
 
 void ScanRandomLines(TCustomHighlighter& h, int stateCount, unsigned seed) {
     std::mt19937 random(seed);
     std::uniform_int_distribution<int> state(0, stateCount);  // one beyond the known states
     for (int i = 0; i < 20000; ++i) {
-        const std::u16string line = RandomLine(random);
+        const std::u16string line = ::kelvara::test::RandomLine(random, kAlphabet);
         h.RestoreRangeState(i % 7 == 0 ? state(random) : h.CurrentRangeState());
         h.StartLine(line, i);
         int expectedStart = 0;

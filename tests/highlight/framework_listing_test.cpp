@@ -8,7 +8,7 @@
 
 #include "framework_test_highlighter.h"
 #include "highlight/token_listing.h"
-#include "support/temp_folder.h"
+#include "testkit/temp_folder.h"
 
 namespace kelvara::highlight::test {
 namespace {

@@ -7,6 +7,7 @@
 
 #include "highlight/html_highlighter.h"
 #include "highlight/xml_highlighter.h"
+#include "testkit/text_lines.h"
 
 namespace kelvara::highlight {
 namespace {
@@ -18,16 +19,6 @@ using namespace std::string_literals;
 const std::u16string kAlphabet =
     u"<<>>!?-/[]&#;='\"\"'  \t\r\n\0xXaAbB09fFlt:._CDATYPEdoctypexmlnsamp\u00c0\u00c1\u0416\uE000"s;
 
-std::u16string RandomLine(std::mt19937& random) {
-    std::uniform_int_distribution<int> length(0, 40);
-    std::uniform_int_distribution<size_t> pick(0, kAlphabet.size() - 1);
-    std::u16string line(static_cast<size_t>(length(random)), u' ');
-    for (char16_t& c : line) {
-        c = kAlphabet[pick(random)];
-    }
-    return line;
-}
-
 void CheckRandomScan(TCustomHighlighter& h, int kindCount, int stateCount, unsigned seed) {
     std::mt19937 random(seed);
     std::uniform_int_distribution<int> oddState(-3, stateCount + 3);
@@ -36,7 +27,7 @@ void CheckRandomScan(TCustomHighlighter& h, int kindCount, int stateCount, unsig
         if (lineIndex % 97 == 0) {
             h.RestoreRangeState(oddState(random));
         }
-        const std::u16string line = RandomLine(random);
+        const std::u16string line = ::kelvara::test::RandomLine(random, kAlphabet);
         h.StartLine(line, lineIndex);
         int expectedStart = 0;
         int tokens = 0;

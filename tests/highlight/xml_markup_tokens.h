@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "highlight/custom_highlighter.h"
+#include "testkit/text_lines.h"
 
 namespace kelvara::highlight::test {
 
@@ -67,17 +68,7 @@ inline std::vector<MarkupToken> ScanOneLine(TCustomHighlighter& highlighter,
     return ScanMarkup(highlighter, {line}).lines.at(0);
 }
 
-// Splits text at LF into lines (the line break itself is not part of a line).
-inline std::vector<std::u16string> SplitLines(const std::u16string& text) {
-    std::vector<std::u16string> lines(1);
-    for (char16_t c : text) {
-        if (c == u'\n') {
-            lines.emplace_back();
-        } else {
-            lines.back() += c;
-        }
-    }
-    return lines;
-}
+// Splits text at LF into lines.
+using ::kelvara::test::SplitLines;
 
 }  // namespace kelvara::highlight::test

@@ -4,8 +4,8 @@
 #include <filesystem>
 
 #include "platform/documents_folder.h"
-#include "support/temp_folder.h"
-#include "support/test_sandbox.h"
+#include "testkit/temp_folder.h"
+#include "testkit/test_sandbox.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <thread>
 
 #include "platform/folder_watch.h"
-#include "support/temp_folder.h"
+#include "testkit/temp_folder.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "png/png_graphic.h"
 #include "png/png_render.h"
 #include "png/qt/png_draw.h"
-#include "png_test_files.h"
+#include "testkit/png_files.h"
 
 namespace kelvara::png {
 namespace {

@@ -7,8 +7,8 @@
 #include "png/png_errors.h"
 #include "png/png_graphic.h"
 #include "png/qt/png_draw.h"
-#include "png_test_files.h"
-#include "support/temp_folder.h"
+#include "testkit/png_files.h"
+#include "testkit/temp_folder.h"
 
 namespace kelvara::png {
 namespace {

@@ -4,7 +4,7 @@
 #include <QApplication>
 #include <cstdlib>
 
-#include "support/test_sandbox.h"
+#include "testkit/test_sandbox.h"
 
 int main(int argc, char** argv) {
     kelvara::test::EnterSandbox();

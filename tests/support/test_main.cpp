@@ -1,7 +1,7 @@
 // Entry point of the test binaries without a user interface.
 #include <gtest/gtest.h>
 
-#include "support/test_sandbox.h"
+#include "testkit/test_sandbox.h"
 
 int main(int argc, char** argv) {
     kelvara::test::EnterSandbox();

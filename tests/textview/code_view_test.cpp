@@ -10,7 +10,7 @@
 #include <QTest>
 #include <QWheelEvent>
 
-#include "support/temp_folder.h"
+#include "testkit/temp_folder.h"
 #include "textview/qt/code_view_colors.h"
 #include "textview/test_highlighter.h"
 

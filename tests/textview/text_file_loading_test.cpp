@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "support/temp_folder.h"
+#include "testkit/temp_folder.h"
 
 namespace kelvara::textview {
 namespace {

@@ -11,8 +11,8 @@
 #include "app/main_window.h"
 #include "platform/documents_folder.h"
 #include "platform/scratch_folder.h"
-#include "support/temp_folder.h"
-#include "support/zip_writer.h"
+#include "testkit/temp_folder.h"
+#include "testkit/zip_builder.h"
 #include "viewer/viewer_window.h"
 
 namespace kelvara::test {

@@ -1,4 +1,5 @@
-// Small encoders for the legacy methods, used to build test and benchmark streams.
+// Small encoders for the legacy ZIP methods (shrink, reduce, implode), used to build test and
+// benchmark streams.
 #pragma once
 
 #include <algorithm>
@@ -9,26 +10,9 @@
 #include <unordered_map>
 #include <vector>
 
+#include "testkit/bit_writer.h"
+
 namespace kelvara::test {
-
-// An LSB-first bit writer for building compressed streams by hand.
-class BitWriter {
-  public:
-    void Put(uint32_t value, int bits) {
-        for (int i = 0; i < bits; ++i) {
-            if (count_ % 8 == 0)
-                bytes_.push_back('\0');
-            if ((value >> i) & 1)
-                bytes_.back() = static_cast<char>(bytes_.back() | 1 << (count_ % 8));
-            ++count_;
-        }
-    }
-    const std::string& Bytes() const { return bytes_; }
-
-  private:
-    std::string bytes_;
-    size_t count_ = 0;
-};
 
 constexpr uint32_t kShrinkControl = 256;
 
@@ -70,11 +54,11 @@ class TestShrinker {
   private:
     void Emit(uint32_t code) {
         while (code >= (1u << size_)) {
-            out_.Put(kShrinkControl, size_);
-            out_.Put(1, size_);
+            out_.Bits(kShrinkControl, size_);
+            out_.Bits(1, size_);
             ++size_;
         }
-        out_.Put(code, size_);
+        out_.Bits(code, size_);
     }
     void Add(int parent, int c) {
         if (next_ == free_.size())
@@ -207,9 +191,9 @@ inline FollowerTable ChooseFollowers(const std::string& chars) {
 
 inline void PutFollowerSets(BitWriter& w, const FollowerTable& sets) {
     for (int c = 255; c >= 0; --c) {
-        w.Put(static_cast<uint32_t>(sets[c].size()), 6);
+        w.Bits(static_cast<uint32_t>(sets[c].size()), 6);
         for (uint8_t f : sets[c])
-            w.Put(f, 8);
+            w.Bits(f, 8);
     }
 }
 
@@ -224,13 +208,13 @@ inline std::string Reduce(const std::string& data, int factor) {
         const auto& set = sets[last];
         const auto it = std::find(set.begin(), set.end(), c);
         if (set.empty()) {
-            w.Put(c, 8);
+            w.Bits(c, 8);
         } else if (it == set.end()) {
-            w.Put(1, 1);
-            w.Put(c, 8);
+            w.Bits(1, 1);
+            w.Bits(c, 8);
         } else {
-            w.Put(0, 1);
-            w.Put(static_cast<uint32_t>(it - set.begin()), IndexBits(set.size()));
+            w.Bits(0, 1);
+            w.Bits(static_cast<uint32_t>(it - set.begin()), IndexBits(set.size()));
         }
         last = c;
     }
@@ -244,14 +228,9 @@ constexpr uint16_t kImplodeLiteralTree = 4;
 // symbols - 1 - s.
 inline void PutUniformTree(BitWriter& w, int symbols, int bitLength) {
     const int bytes = symbols / 16;
-    w.Put(bytes - 1, 8);
+    w.Bits(bytes - 1, 8);
     for (int i = 0; i < bytes; ++i)
-        w.Put(0xF0 | (bitLength - 1), 8);
-}
-
-inline void PutCode(BitWriter& w, uint32_t code, int bitLength) {
-    for (int bit = bitLength - 1; bit >= 0; --bit)
-        w.Put((code >> bit) & 1, 1);
+        w.Bits(0xF0 | (bitLength - 1), 8);
 }
 
 // Greedy matches coded with uniform trees: 8-bit literals, 6-bit lengths and distances.
@@ -280,22 +259,22 @@ inline std::string Implode(const std::string& data, uint16_t flags) {
         }
         if (bestLength < minMatch) {
             const uint8_t c = static_cast<uint8_t>(data[i++]);
-            w.Put(1, 1);
+            w.Bits(1, 1);
             if (literalTree) {
-                PutCode(w, 255 - c, 8);
+                w.Code(255 - c, 8);
             } else {
-                w.Put(c, 8);
+                w.Bits(c, 8);
             }
             continue;
         }
-        w.Put(0, 1);
+        w.Bits(0, 1);
         const uint32_t d = static_cast<uint32_t>(bestDistance - 1);
-        w.Put(d & ((1u << lowBits) - 1), lowBits);
-        PutCode(w, 63 - (d >> lowBits), 6);
+        w.Bits(d & ((1u << lowBits) - 1), lowBits);
+        w.Code(63 - (d >> lowBits), 6);
         const uint32_t length = static_cast<uint32_t>(bestLength - minMatch);
-        PutCode(w, 63 - std::min(length, 63u), 6);
+        w.Code(63 - std::min(length, 63u), 6);
         if (length >= 63)
-            w.Put(length - 63, 8);
+            w.Bits(length - 63, 8);
         i += bestLength;
     }
     return w.Bytes();

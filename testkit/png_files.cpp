@@ -1,4 +1,4 @@
-#include "png_test_files.h"
+#include "testkit/png_files.h"
 
 #include <zlib.h>
 

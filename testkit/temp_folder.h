@@ -1,5 +1,5 @@
-// Small helpers shared by the test suites: a temporary folder removed at the end of a test,
-// and whole-file read and write.
+// Scratch folders and whole files for the tests, benchmarks and fuzz targets: a temporary folder
+// removed with its contents when it goes out of scope, and whole-file read and write.
 #pragma once
 
 #include <string>
@@ -22,6 +22,9 @@ class TempFolder {
   private:
     std::string path_;
 };
+
+// Removes everything below `folder`, read-only entries included; the folder itself stays.
+void EmptyFolder(const std::string& folder);
 
 void WriteFile(const std::string& path, const std::string& bytes);
 std::string ReadFile(const std::string& path);

@@ -1,4 +1,4 @@
-#include "support/test_sandbox.h"
+#include "testkit/test_sandbox.h"
 
 #include <sys/stat.h>
 

@@ -1,24 +1,17 @@
-// Hand-made Deflate streams: an LSB-first bit writer with fixed-code symbols, stored and
-// dynamic block headers.
+// Hand-made Deflate streams: fixed-code symbols, stored and dynamic block headers, on the kit's
+// LSB-first bit writer.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "testkit/bit_writer.h"
+
 namespace kelvara::test {
 
-class DeflateWriter {
+class DeflateWriter : public BitWriter {
   public:
-    void Bits(uint32_t value, unsigned n) {
-        for (unsigned i = 0; i < n; ++i)
-            Bit((value >> i) & 1);
-    }
-    // A Huffman code, most significant bit first.
-    void Code(uint32_t code, unsigned length) {
-        for (unsigned i = length; i-- > 0;)
-            Bit((code >> i) & 1);
-    }
     void BlockHeader(bool final, unsigned type) {
         Bits(final ? 1 : 0, 1);
         Bits(type, 2);
@@ -58,24 +51,6 @@ class DeflateWriter {
         for (uint8_t length : dist)
             Code(length, 4);
     }
-
-    void AlignToByte() {
-        while (used_ != 0)
-            Bit(0);
-    }
-    void Byte(uint8_t b) { Bits(b, 8); }
-    size_t BitCount() const { return bytes_.size() * 8 - (used_ ? 8 - used_ : 0); }
-    const std::string& Bytes() const { return bytes_; }
-
-  private:
-    void Bit(unsigned b) {
-        if (used_ == 0)
-            bytes_ += '\0';
-        bytes_.back() = static_cast<char>(bytes_.back() | (b << used_));
-        used_ = (used_ + 1) & 7;
-    }
-    std::string bytes_;
-    unsigned used_ = 0;
 };
 
 // The canonical code of each symbol for these code lengths (0 for unused symbols).

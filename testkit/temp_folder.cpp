@@ -1,4 +1,4 @@
-#include "support/temp_folder.h"
+#include "testkit/temp_folder.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -17,15 +17,23 @@ TempFolder::TempFolder() {
 }
 
 TempFolder::~TempFolder() {
+    EmptyFolder(path_);
     std::error_code ec;
-    // Tests may leave read-only files and folders behind; make them removable first.
-    for (auto it = std::filesystem::recursive_directory_iterator(path_, ec);
+    std::filesystem::remove_all(path_, ec);
+}
+
+void EmptyFolder(const std::string& folder) {
+    std::error_code ec;
+    // Code under test may leave read-only files and folders behind; make them removable first.
+    for (auto it = std::filesystem::recursive_directory_iterator(folder, ec);
          !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
         if (!it->is_symlink())
             std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
                                          std::filesystem::perm_options::add, ec);
     }
-    std::filesystem::remove_all(path_, ec);
+    ec.clear();
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ec))
+        std::filesystem::remove_all(entry.path(), ec);
 }
 
 void WriteFile(const std::string& path, const std::string& bytes) {

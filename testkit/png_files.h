@@ -1,5 +1,5 @@
-// Test helpers: a small PNG writer for crafted files, and an independent reference decoder
-// that gives the colours an image should show when drawn over white.
+// PNG files for tests and benchmarks: a small writer for crafted files, and an independent
+// reference decoder that gives the colours an image should show when drawn over white.
 #pragma once
 
 #include <cstdint>
