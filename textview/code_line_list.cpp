@@ -5,6 +5,7 @@
 #include <new>
 #include <stdexcept>
 
+#include "platform/system_memory.h"
 #include "textview/code_text_layout.h"
 
 namespace kelvara::textview {
@@ -193,6 +194,7 @@ void TCodeLineList::AdoptText(std::u16string text, size_t count, TextEncoding en
     // Allocated before anything changes, and exactly: a loaded file has no growth slack.
     std::vector<Record> records;
     records.reserve(count);
+    platform::PreferHugePages(records.data(), count * sizeof(Record));
     BeginUpdate();
     streaming_ = true;
     Clear();
