@@ -71,6 +71,31 @@ TEST_P(AdvanceLoop, EndsLikeTheTokenLoop) {
     }
 }
 
+TEST_P(AdvanceLoop, ALineMayBeTheHighlightersOwnTokenText) {
+    std::unique_ptr<TCustomHighlighter> h = CreateHighlighter(GetParam());
+    ASSERT_TRUE(h);
+    h->ClearRangeState();
+    const std::u16string first = u"Some TEXT in Letters of Both Cases \u0416\u00C9 and more";
+    h->StartLine(first, 0);
+    std::u16string longest;
+    for (; !h->LineFinished(); h->Advance()) {
+        if (h->TokenTextView().size() > longest.size()) {
+            longest = h->TokenTextView();
+        }
+    }
+    // Scan the longest token's text again, straight from the highlighter's own buffer.
+    h->StartLine(first, 0);
+    while (h->TokenTextView() != longest) {
+        h->Advance();
+    }
+    h->StartLine(h->TokenTextView(), 1);
+    std::u16string joined;
+    for (; !h->LineFinished(); h->Advance()) {
+        joined += h->TokenTextView();
+    }
+    EXPECT_EQ(joined, longest);
+}
+
 INSTANTIATE_TEST_SUITE_P(Languages, AdvanceLoop, ::testing::Values("xml", "html", "css", "js"));
 
 }  // namespace
