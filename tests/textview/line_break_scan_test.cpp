@@ -69,6 +69,7 @@ void ExpectSameSplit(const std::u16string& text) {
     }
     EXPECT_EQ(actual.kind, expected.kind);
     EXPECT_EQ(CountLines(text), expected.lines.size());
+    EXPECT_EQ(CountLinesOf(text.data(), text.size()), expected.lines.size());
 }
 
 TEST(LineBreakScan, FindsEachBreakCharacterAtEveryOffset) {
@@ -87,6 +88,35 @@ TEST(LineBreakScan, FindsEachBreakCharacterAtEveryOffset) {
             }
         }
     }
+}
+
+TEST(LineBreakScan, CountsBreaksOfEveryShapeAtEveryOffset) {
+    const std::u16string breaks[] = {u"\n",     u"\r",           u"\r\n",     u"\n\r",
+                                     u"\u2028", u"\u2028\r",     u"\u2028\n", u"\u2028\r\n",
+                                     u"\r\r\n", u"\u2028\u2028", u"\n\u2028", u"\r\u2028\n"};
+    for (const std::u16string& mark : breaks) {
+        for (size_t before = 0; before < 20; ++before) {
+            for (size_t after = 0; after < 20; ++after) {
+                ExpectSameSplit(std::u16string(before, u'x') + mark + std::u16string(after, u'y'));
+                if (HasFailure()) {
+                    FAIL() << "break of " << mark.size() << " at " << before << "+" << after;
+                }
+            }
+        }
+    }
+}
+
+TEST(LineBreakScan, CountsTheLinesOfALongText) {
+    // Long enough for the counters of the vector loop to be flushed on the way.
+    std::u16string text;
+    size_t lines = 0;
+    for (int i = 0; text.size() < 600000; ++i) {
+        text += i % 3 ? u"a\r\n" : (i % 5 ? u"\n" : u"bc\u2028");
+        ++lines;
+    }
+    EXPECT_EQ(CountLinesOf(text.data(), text.size()), lines + 1);
+    EXPECT_EQ(CountLines(text), lines + 1);
+    EXPECT_EQ(CountLinesOf(text.data(), 0), 0u);
 }
 
 TEST(LineBreakScan, IgnoresCharactersThatOnlyLookLikeBreaks) {
