@@ -24,7 +24,8 @@ TEST(CaseMappingBlocks, EveryCodeUnitInEveryPositionOfABlock) {
         const size_t at = code % filler.size();
         std::u16string text = filler;
         text[at] = c;
-        ASSERT_EQ(LowerCased(text), OneByOne(text)) << "code " << static_cast<unsigned>(code) << " at " << at;
+        ASSERT_EQ(LowerCased(text), OneByOne(text))
+            << "code " << static_cast<unsigned>(code) << " at " << at;
     }
 }
 
