@@ -5,6 +5,10 @@
 
 #include <locale.h>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace kelvara::highlight {
 namespace {
 
@@ -75,27 +79,31 @@ char16_t UpperCaseChar(char16_t c) {
 
 void LowerCaseCopy(const char16_t* source, std::size_t count, char16_t* target) {
     const char16_t* lower = Tables().lower.data();
-    // Blocks of pure ASCII (the usual case) take a branch-free form the compiler vectorises;
-    // others go through the table.
-    constexpr std::size_t kBlock = 16;
     std::size_t i = 0;
-    for (; i + kBlock <= count; i += kBlock) {
-        char16_t any = 0;
-        for (std::size_t j = 0; j < kBlock; ++j) {
-            any |= source[i + j];
-        }
-        if (any < 0x80) {
-            for (std::size_t j = 0; j < kBlock; ++j) {
-                const char16_t c = source[i + j];
-                const bool upper = static_cast<char16_t>(c - u'A') < 26;
-                target[i + j] = static_cast<char16_t>(c | (upper ? 0x20 : 0));
-            }
+#if defined(__SSE2__)
+    // Eight characters at a time: a block of pure ASCII (the usual case) is lower-cased with a
+    // few vector operations; any other block goes through the table.
+    const __m128i notAscii = _mm_set1_epi16(static_cast<short>(0xFF80));
+    const __m128i beforeA = _mm_set1_epi16(u'A' - 1);
+    const __m128i afterZ = _mm_set1_epi16(u'Z' + 1);
+    const __m128i caseBit = _mm_set1_epi16(0x20);
+    const __m128i zero = _mm_setzero_si128();
+    for (; i + 8 <= count; i += 8) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + i));
+        const __m128i ascii = _mm_cmpeq_epi16(_mm_and_si128(v, notAscii), zero);
+        if (_mm_movemask_epi8(ascii) == 0xFFFF) {
+            // Codes below 0x80 compare correctly as signed numbers.
+            const __m128i upper =
+                _mm_and_si128(_mm_cmpgt_epi16(v, beforeA), _mm_cmplt_epi16(v, afterZ));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(target + i),
+                             _mm_or_si128(v, _mm_and_si128(upper, caseBit)));
         } else {
-            for (std::size_t j = 0; j < kBlock; ++j) {
-                target[i + j] = lower[source[i + j]];
+            for (std::size_t j = i; j < i + 8; ++j) {
+                target[j] = lower[source[j]];
             }
         }
     }
+#endif
     for (; i < count; ++i) {
         target[i] = lower[source[i]];
     }

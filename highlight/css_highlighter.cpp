@@ -152,6 +152,10 @@ void TCssHighlighter::Advance() {
     TCustomHighlighter::Advance();
 }
 
+int TCssHighlighter::AdvanceLoop() {
+    return AdvanceLoopOf(*this);
+}
+
 void TCssHighlighter::CharacterStep() {
     const char16_t c = line_[run_];
     switch (c) {

@@ -51,6 +51,9 @@ class TCssHighlighter final : public TCustomHighlighter {
 
     const THashEntryList& Keywords() const { return keywords_; }
 
+  protected:
+    int AdvanceLoop() override;
+
   private:
     void SetRange(CssRangeState state) { range_ = static_cast<unsigned char>(state); }
     void CharacterStep();

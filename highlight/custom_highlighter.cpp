@@ -192,10 +192,13 @@ void TCustomHighlighter::StepExpandedPosition() {
     }
 }
 
-void TCustomHighlighter::AdvanceToLineEnd() {
+int TCustomHighlighter::AdvanceLoop() {
+    int tokens = 0;
     while (!LineFinished()) {
         Advance();
+        ++tokens;
     }
+    return tokens;
 }
 
 std::u16string TCustomHighlighter::TokenText() const {

@@ -50,6 +50,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "highlight/color_values.h"
@@ -129,7 +130,9 @@ class TCustomHighlighter {
     virtual void Advance();
     // True once the terminating zero has been scanned.
     virtual bool LineFinished() const { return run_ > lineLength_; }
-    void AdvanceToLineEnd();
+    // Calls Advance until LineFinished; returns the number of calls, which is the number of
+    // tokens the scanning loop below would have read.
+    int AdvanceToLineEnd() { return AdvanceLoop(); }
 
     virtual void ClearRangeState() {}
     virtual void RestoreRangeState(int /*state*/) {}
@@ -228,6 +231,21 @@ class TCustomHighlighter {
     // Stores the line (lower-cased copy when case-insensitive), resets the positions and stores
     // the line number. Does not scan.
     virtual void LoadLine(std::u16string_view line, int lineNumber);
+
+    // The loop of AdvanceToLineEnd. The base calls Advance through the virtual table for every
+    // token; a final highlighter class overrides it with `return AdvanceLoopOf(*this);`, which
+    // calls its own Advance directly so that the compiler can inline it into the loop.
+    virtual int AdvanceLoop();
+    template <class Highlighter>
+    static int AdvanceLoopOf(Highlighter& highlighter) {
+        static_assert(std::is_final_v<Highlighter>, "a derived class could replace Advance");
+        int tokens = 0;
+        while (!highlighter.LineFinished()) {
+            highlighter.Advance();
+            ++tokens;
+        }
+        return tokens;
+    }
 
     // Walks the word at run_ while isWordChar(c) holds, combining each character into a 32-bit
     // accumulator with acc = step(acc, c) (wrapping); records WordStart()/WordLength() and

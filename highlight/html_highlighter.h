@@ -12,7 +12,7 @@
 
 namespace kelvara::highlight {
 
-class THtmlHighlighter : public TCustomHighlighter {
+class THtmlHighlighter final : public TCustomHighlighter {
   public:
     static constexpr const char* kLanguageFilter = "HTML Documents (*.htm;*.html)|*.htm;*.html";
 
@@ -43,6 +43,9 @@ class THtmlHighlighter : public TCustomHighlighter {
 
     // The tag-name table, exposed for inspection.
     const TKeywordBuckets& TagNameBuckets() const { return tagNames_; }
+
+  protected:
+    int AdvanceLoop() override;
 
   private:
     void ScanToken();

@@ -15,6 +15,10 @@ void THtmlHighlighter::Advance() {
     TCustomHighlighter::Advance();
 }
 
+int THtmlHighlighter::AdvanceLoop() {
+    return AdvanceLoopOf(*this);
+}
+
 void THtmlHighlighter::ScanToken() {
     if (range_ == S::Text) {
         TextStep();

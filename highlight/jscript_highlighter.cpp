@@ -105,6 +105,10 @@ void TJScriptHighlighter::Advance() {
     TCustomHighlighter::Advance();
 }
 
+int TJScriptHighlighter::AdvanceLoop() {
+    return AdvanceLoopOf(*this);
+}
+
 void TJScriptHighlighter::CharacterStep() {
     const char16_t c = line_[run_];
     switch (c) {

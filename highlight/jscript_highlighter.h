@@ -43,6 +43,9 @@ class TJScriptHighlighter final : public TCustomHighlighter {
 
     const TKeywordBuckets& Keywords() const { return keywords_; }
 
+  protected:
+    int AdvanceLoop() override;
+
   private:
     void CharacterStep();
     void IdentifierStep();

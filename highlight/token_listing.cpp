@@ -81,11 +81,13 @@ void TTokenListing::ScanLine(std::u16string_view line, std::string& out) {
     }
     const int index = static_cast<int>(lines_);
     h.StartLine(line, index);
+    if (countOnly_) {
+        tokens_ += static_cast<std::uint64_t>(h.AdvanceToLineEnd());
+        ++lines_;
+        return;
+    }
     for (; !h.LineFinished(); h.Advance()) {
         ++tokens_;
-        if (countOnly_) {
-            continue;
-        }
         const THighlighterAttributes* attribute = h.TokenAttribute();
         AppendNumber(out, index);
         out += '\t';
@@ -98,11 +100,9 @@ void TTokenListing::ScanLine(std::u16string_view line, std::string& out) {
         AppendEscapedTokenText(out, h.TokenTextView());
         out += '\n';
     }
-    if (!countOnly_) {
-        out += "state\t";
-        AppendNumber(out, h.CurrentRangeState());
-        out += '\n';
-    }
+    out += "state\t";
+    AppendNumber(out, h.CurrentRangeState());
+    out += '\n';
     ++lines_;
 }
 

@@ -11,7 +11,7 @@
 
 namespace kelvara::highlight {
 
-class TXmlHighlighter : public TCustomHighlighter {
+class TXmlHighlighter final : public TCustomHighlighter {
   public:
     static constexpr const char* kLanguageFilter =
         "XML Files (*.xml;*.xsd;*.xsl;*.xslt;*.dtd)|*.xml;*.xsd;*.xsl;*.xslt;*.dtd";
@@ -57,6 +57,9 @@ class TXmlHighlighter : public TCustomHighlighter {
         return c == u'-' || c == u'.' || (c >= u'0' && c <= u':') || (c >= u'A' && c <= u'Z') ||
                c == u'_' || (c >= u'a' && c <= u'z') || c > 192;
     }
+
+  protected:
+    int AdvanceLoop() override;
 
   private:
     void ScanToken();

@@ -15,6 +15,10 @@ void TXmlHighlighter::Advance() {
     TCustomHighlighter::Advance();
 }
 
+int TXmlHighlighter::AdvanceLoop() {
+    return AdvanceLoopOf(*this);
+}
+
 void TXmlHighlighter::ScanToken() {
     switch (range_) {
         case S::CData:

@@ -5,7 +5,9 @@
 #include <new>
 #include <stdexcept>
 
+#include "platform/system_memory.h"
 #include "textview/code_text_layout.h"
+#include "textview/line_break_scan.h"
 
 namespace kelvara::textview {
 namespace {
@@ -183,7 +185,7 @@ void TCodeLineList::Clear() {
 void TCodeLineList::SetText(std::u16string text, TextEncoding encoding) {
     if (text.size() > kMaxTextUnits)
         throw std::length_error("Text too long");
-    const size_t count = CountLines(text);
+    const size_t count = CountLinesOf(text.data(), text.size());
     if (count > kMaxTextLines)
         throw std::length_error("Too many lines");
     AdoptText(std::move(text), count, encoding);
@@ -193,6 +195,7 @@ void TCodeLineList::AdoptText(std::u16string text, size_t count, TextEncoding en
     // Allocated before anything changes, and exactly: a loaded file has no growth slack.
     std::vector<Record> records;
     records.reserve(count);
+    platform::PreferHugePages(records.data(), count * sizeof(Record));
     BeginUpdate();
     streaming_ = true;
     Clear();
@@ -218,7 +221,7 @@ void TCodeLineList::LoadFromFile(const std::string& path, std::uint64_t memoryBu
             fileSize = bytes.size();
             text = DecodeCharacters(bytes, encoding);
         }  // the raw bytes are gone before the records exist
-        const size_t count = CountLines(text);
+        const size_t count = CountLinesOf(text.data(), text.size());
         CheckTextFits(path, fileSize, text.size(), count, memoryBudget);
         AdoptText(std::move(text), count, encoding);
     } catch (const std::bad_alloc&) {

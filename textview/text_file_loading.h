@@ -23,6 +23,8 @@
 #include <string_view>
 #include <vector>
 
+#include "textview/line_break_scan.h"
+
 namespace kelvara::textview {
 
 enum class TextEncoding { Utf16LittleEndian, Utf16BigEndian, Utf8, EightBit };
@@ -94,19 +96,14 @@ std::u16string DecodeCharacters(std::string_view bytes, TextEncoding& encoding);
 // line break seen.
 template <class OnLine>
 LineBreakKind ForEachLine(std::u16string_view text, OnLine&& onLine) {
-    constexpr char16_t kLineSeparator = 0x2028;
+    constexpr char16_t kLineSeparator = kLineSeparatorChar;
     bool sawCr = false, sawLf = false, sawSeparator = false;
     const size_t n = text.size();
     const char16_t* s = text.data();
     size_t i = 0;
     while (i < n) {
         const size_t start = i;
-        while (i < n) {
-            const char16_t c = s[i];
-            if ((c <= 13 && (c == 13 || c == 10)) || c == kLineSeparator)
-                break;
-            ++i;
-        }
+        i = FindLineBreak(s, i, n);
         onLine(start, i - start);
         if (i < n && s[i] == kLineSeparator) {
             sawSeparator = true;
