@@ -310,8 +310,9 @@ void TExtractorBase::WriteEntryFile(EntryToExtract& entry, ArchiveInput& input,
         --count_;
         return;
     }
-    // Root is never refused by the kernel, so a read-only file is checked for here.
-    if (platform::PathExists(path) && platform::IsReadOnly(path)) {
+    // Root is never refused by the kernel, so a read-only file is checked for here (a path
+    // with nothing there is not read-only: one look-up answers both).
+    if (platform::IsReadOnly(path)) {
         Report(kMsgErrorOpeningFile, path);
         --count_;
         return;
