@@ -1,10 +1,5 @@
 #include "archive/archive_input.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstring>
 
 namespace kelvara::archive {
@@ -15,39 +10,27 @@ ArchiveInput::~ArchiveInput() {
 
 bool ArchiveInput::Open(const std::string& path) {
     Close();
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd_ < 0)
+    file_ = platform::FileHandle::OpenForReading(path);
+    if (!file_.IsOpen())
         return false;
-    struct stat st;
-    if (fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+    const std::optional<platform::FileStatus> status = file_.Status();
+    if (!status || status->type != platform::FileType::kRegular) {
         Close();
         return false;
     }
-    size_ = static_cast<uint64_t>(st.st_size);
+    size_ = status->size;
     return true;
 }
 
 void ArchiveInput::Close() {
-    if (fd_ >= 0)
-        ::close(fd_);
-    fd_ = -1;
+    file_.Close();
     size_ = 0;
 }
 
 size_t ArchiveInput::ReadAt(int64_t offset, void* buffer, size_t n) const {
-    if (fd_ < 0 || offset < 0)
+    if (!file_.IsOpen() || offset < 0)
         return 0;
-    size_t done = 0;
-    auto* p = static_cast<uint8_t*>(buffer);
-    while (done < n) {
-        const ssize_t got = ::pread(fd_, p + done, n - done, static_cast<off_t>(offset + done));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            break;
-        done += static_cast<size_t>(got);
-    }
-    return done;
+    return file_.ReadAt(static_cast<uint64_t>(offset), buffer, n);
 }
 
 bool ArchiveInput::ReadFullAt(int64_t offset, void* buffer, size_t n) const {

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/file_handle.h"
+
 namespace kelvara::archive {
 
 class ArchiveInput {
@@ -16,7 +18,7 @@ class ArchiveInput {
 
     bool Open(const std::string& path);
     void Close();
-    bool IsOpen() const { return fd_ >= 0; }
+    bool IsOpen() const { return file_.IsOpen(); }
     uint64_t Size() const { return size_; }
 
     // Reads up to n bytes at offset; returns how many arrived (0 past the end or on error).
@@ -26,7 +28,7 @@ class ArchiveInput {
     bool ReadFullAt(int64_t offset, void* buffer, size_t n) const;
 
   private:
-    int fd_ = -1;
+    platform::FileHandle file_;
     uint64_t size_ = 0;
 };
 

@@ -1,9 +1,6 @@
 #include "archive/extractor_base.h"
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <ctime>
 #include <optional>
 
@@ -39,14 +36,6 @@ bool EqualsIgnoringAsciiCase(const std::string& a, const std::string& b) {
                auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
                return lower(x) == lower(y);
            });
-}
-
-std::string CurrentFolder() {
-    char buffer[4096];
-    if (!getcwd(buffer, sizeof buffer))
-        return "./";
-    std::string dir = buffer;
-    return dir.back() == '/' ? dir : dir + "/";
 }
 
 // Marks the object busy for the duration of one Extract.
@@ -169,7 +158,7 @@ void TExtractorBase::EnsureExtractDir() {
     if (extractDir_.empty()) {
         extractDir_ = NormaliseExtractDir("", archiveFile_);
         if (extractDir_.empty())
-            extractDir_ = CurrentFolder();
+            extractDir_ = platform::CurrentFolder();
     }
 }
 
@@ -321,15 +310,16 @@ void TExtractorBase::WriteEntryFile(EntryToExtract& entry, ArchiveInput& input,
         --count_;
         return;
     }
-    // Root is never refused by the kernel, so a read-only file is checked for here.
-    if (platform::PathExists(path) && platform::IsReadOnly(path)) {
+    // Root is never refused by the kernel, so a read-only file is checked for here (a path
+    // with nothing there is not read-only: one look-up answers both).
+    if (platform::IsReadOnly(path)) {
         Report(kMsgErrorOpeningFile, path);
         --count_;
         return;
     }
-    outputFd_ = CreateOutputFile(path);
-    if (outputFd_ < 0) {
-        if (IsNameRefusal(errno)) {
+    outputFile_ = CreateOutputFile(path);
+    if (!outputFile_.IsOpen()) {
+        if (IsNameRefusal(outputFile_.Error())) {
             Report(kMsgNameNotAccepted, entry.name);
         } else {
             Report(kMsgErrorOpeningFile, path);
@@ -343,17 +333,15 @@ void TExtractorBase::WriteEntryFile(EntryToExtract& entry, ArchiveInput& input,
 
     if (writeFailed_) {
         // A cut-off file is worse than none: it goes, and the failed write was reported.
-        ::close(outputFd_);
-        outputFd_ = -1;
+        outputFile_.Close();
         platform::RemoveFile(path);
         if (diskFull_)
             throw EArchiveFatal(kMsgDiskFull);  // nothing more fits: the run ends
         return;
     }
     SetFileDate(path, entry.dosDateTime);
-    if (::close(outputFd_) != 0)
+    if (!outputFile_.Close())
         Report(kMsgErrorClosingFile, path);
-    outputFd_ = -1;
     if (RestoreFileAttr && attributes != kArchiveAttribute) {
         RestoreAttributes(path, entry, attributes);
     }
@@ -428,24 +416,17 @@ void TExtractorBase::WriteBlock(const uint8_t* data, size_t n, bool pump) {
     if (n == 0 || writeFailed_)
         return;
     crc_ = UpdateCrc(crc_, data, n);
-    size_t written = 0;
+    size_t written = n;
     if (memorySink_) {
         memorySink_->insert(memorySink_->end(), data, data + n);
-        written = n;
-    }
-    while (written < n) {
-        const ssize_t r = ::write(outputFd_, data + written, n - written);
-        if (r < 0 && errno == EINTR)
-            continue;
-        if (r <= 0)
-            break;
-        written += static_cast<size_t>(r);
+    } else {
+        written = outputFile_.WriteAll(data, n);
     }
     entryDone_ += written;
     runDone_ += written;
     if (written < n) {
         writeFailed_ = true;
-        if (errno == ENOSPC || errno == EDQUOT) {
+        if (platform::IsOutOfSpace(outputFile_.Error())) {
             count_ = 0;
             diskFull_ = true;
             Fatal(kMsgDiskFull, outputPath_);

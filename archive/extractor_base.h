@@ -11,6 +11,7 @@
 #include "archive/archive_common.h"
 #include "archive/archive_input.h"
 #include "archive/output_paths.h"
+#include "platform/file_handle.h"
 
 namespace kelvara::archive {
 
@@ -154,8 +155,8 @@ class TExtractorBase : public TArchiveCommon {
     uint64_t runDone_ = 0;
     bool diskFull_ = false;
 
-    int outputFd_ = -1;
-    std::vector<uint8_t>* memorySink_ = nullptr;  // takes the blocks instead of outputFd_
+    platform::FileHandle outputFile_;
+    std::vector<uint8_t>* memorySink_ = nullptr;  // takes the blocks instead of outputFile_
     std::string outputPath_;
     uint32_t crc_ = 0;
     uint64_t entryTotal_ = 0;

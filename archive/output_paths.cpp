@@ -1,9 +1,5 @@
 #include "archive/output_paths.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -150,29 +146,31 @@ FolderResult CreateTargetFolders(const OutputTarget& target) {
         if (component == "..")
             return FolderResult::kUnsafe;
         path += component;
-        struct stat st;
-        if (lstat(path.c_str(), &st) != 0) {
-            if (IsNameRefusal(errno))
+        // Each component is looked at itself: a symbolic link is refused, never followed.
+        platform::LinkStatus found = platform::StatusNoFollow(path);
+        if (found.type == platform::LinkType::kNone) {
+            if (IsNameRefusal(found.error))
                 return FolderResult::kNameRefused;
-            if (mkdir(path.c_str(), 0777) != 0 && errno != EEXIST)
-                return IsNameRefusal(errno) ? FolderResult::kNameRefused : FolderResult::kFailed;
-            if (lstat(path.c_str(), &st) != 0)
+            const int error = platform::TryCreateFolder(path);
+            if (error != 0 && error != EEXIST)
+                return IsNameRefusal(error) ? FolderResult::kNameRefused : FolderResult::kFailed;
+            found = platform::StatusNoFollow(path);
+            if (found.type == platform::LinkType::kNone)
                 return FolderResult::kFailed;
         }
-        if (S_ISLNK(st.st_mode))
+        if (found.type == platform::LinkType::kSymlink)
             return FolderResult::kUnsafe;
-        if (!S_ISDIR(st.st_mode))
+        if (found.type != platform::LinkType::kFolder)
             return FolderResult::kFailed;
         path += "/";
     }
     return FolderResult::kOk;
 }
 
-int CreateOutputFile(const std::string& path) {
-    struct stat st;
-    if (lstat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode))
-        ::unlink(path.c_str());
-    return ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+platform::FileHandle CreateOutputFile(const std::string& path) {
+    // A folder stays and makes the creation fail; anything else (a symbolic link included) goes.
+    platform::RemoveFile(path);
+    return platform::FileHandle::CreateNew(path);
 }
 
 }  // namespace kelvara::archive

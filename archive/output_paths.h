@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/file_handle.h"
+
 namespace kelvara::archive {
 
 // A stored name as the program uses it: UTF-8 when flag bit 11 says so, else CP866 converted to
@@ -54,8 +56,8 @@ bool CreateFolderWithParents(const std::string& path);
 // refuses gives kNameRefused.
 FolderResult CreateTargetFolders(const OutputTarget& target);
 
-// Replaces any file of that name by a new empty one, never following a symbolic link; -1 on
-// failure (errno tells why).
-int CreateOutputFile(const std::string& path);
+// Replaces any file of that name by a new empty one, never following a symbolic link; on
+// failure the handle is not open and its Error() tells why.
+platform::FileHandle CreateOutputFile(const std::string& path);
 
 }  // namespace kelvara::archive

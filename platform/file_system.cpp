@@ -188,4 +188,27 @@ std::string LastErrorText() {
     return std::strerror(errno);
 }
 
+std::string CurrentFolder() {
+    char buffer[4096];
+    if (!getcwd(buffer, sizeof buffer))
+        return "./";
+    std::string dir = buffer;
+    return dir.back() == '/' ? dir : dir + "/";
+}
+
+LinkStatus StatusNoFollow(const std::string& path) {
+    struct stat st;
+    if (lstat(path.c_str(), &st) != 0)
+        return LinkStatus{LinkType::kNone, errno};
+    const LinkType type = S_ISLNK(st.st_mode)   ? LinkType::kSymlink
+                          : S_ISDIR(st.st_mode) ? LinkType::kFolder
+                          : S_ISREG(st.st_mode) ? LinkType::kRegular
+                                                : LinkType::kOther;
+    return LinkStatus{type, 0};
+}
+
+int TryCreateFolder(const std::string& path) {
+    return mkdir(path.c_str(), 0777) == 0 ? 0 : errno;
+}
+
 }  // namespace kelvara::platform

@@ -75,4 +75,19 @@ bool IsSameFile(const std::string& a, const std::string& b);
 // The text of errno for messages.
 std::string LastErrorText();
 
+// The current working folder, ending in "/" ("./" when it cannot be told).
+std::string CurrentFolder();
+
+// What a path names itself: a symbolic link is reported as one and never followed.
+enum class LinkType { kNone, kRegular, kFolder, kSymlink, kOther };
+struct LinkStatus {
+    LinkType type = LinkType::kNone;
+    int error = 0;  // with kNone: why nothing was found (ENOENT, ENAMETOOLONG, ...)
+};
+LinkStatus StatusNoFollow(const std::string& path);
+
+// Creates one folder level (mode 0777 less the umask) and looks nothing up: 0 on success, else
+// the error number (EEXIST when anything of that name is there, a symbolic link included).
+int TryCreateFolder(const std::string& path);
+
 }  // namespace kelvara::platform

@@ -1,14 +1,12 @@
 #include "textview/text_file_loading.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstring>
 #include <new>
+#include <optional>
 
 #include "platform/code_pages.h"
+#include "platform/file_handle.h"
 #include "platform/system_memory.h"
 
 namespace kelvara::textview {
@@ -141,24 +139,23 @@ std::string ReadWholeFile(const std::string& path, std::uint64_t budget) {
     };
     // Decoding holds the bytes and the text at once; no more bytes are read than that allows.
     const std::uint64_t maxBytes = budget / kDecodeBytesPerFileByte;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        throw fail(errno);
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
-        const int error = S_ISDIR(info.st_mode) ? EISDIR : errno;
-        ::close(fd);
-        throw fail(error);
-    }
-    const std::uint64_t size = info.st_size > 0 ? static_cast<std::uint64_t>(info.st_size) : 0;
-    if (S_ISREG(info.st_mode) && size > maxBytes) {
-        ::close(fd);
+    platform::FileHandle file = platform::FileHandle::OpenForReading(path);
+    if (!file.IsOpen())
+        throw fail(file.Error());
+    const std::optional<platform::FileStatus> status = file.Status();
+    if (!status)
+        throw fail(file.Error());
+    if (status->type == platform::FileType::kFolder)
+        throw fail(EISDIR);
+    const bool regular = status->type == platform::FileType::kRegular;
+    const std::uint64_t size = status->size;
+    if (regular && size > maxBytes) {
         throw NeedsTooMuch(path, std::to_string(size),
                            SaturatingNeed(size, kDecodeBytesPerFileByte, 0), budget);
     }
     std::string bytes;
     try {
-        if (S_ISREG(info.st_mode) && size > 0)
+        if (regular && size > 0)
             bytes.reserve(static_cast<size_t>(size));
         char chunk[65536];
         for (;;) {
@@ -166,45 +163,31 @@ std::string ReadWholeFile(const std::string& path, std::uint64_t budget) {
             if (bytes.capacity() > bytes.size()) {
                 const size_t used = bytes.size();
                 bytes.resize(bytes.capacity());
-                const ssize_t got = ::read(fd, bytes.data() + used, bytes.size() - used);
-                if (got < 0 && errno == EINTR) {
-                    bytes.resize(used);
-                    continue;
-                }
-                if (got < 0) {
-                    const int error = errno;
-                    ::close(fd);
-                    throw fail(error);
-                }
-                bytes.resize(used + static_cast<size_t>(got));
-                if (got == 0)
+                const std::optional<size_t> got =
+                    file.Read(bytes.data() + used, bytes.size() - used);
+                if (!got)
+                    throw fail(file.Error());
+                bytes.resize(used + *got);
+                if (*got == 0)
                     break;
                 continue;
             }
-            const ssize_t got = ::read(fd, chunk, sizeof chunk);
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got < 0) {
-                const int error = errno;
-                ::close(fd);
-                throw fail(error);
-            }
-            if (got == 0)
+            const std::optional<size_t> got = file.Read(chunk, sizeof chunk);
+            if (!got)
+                throw fail(file.Error());
+            if (*got == 0)
                 break;
             // A device or pipe, or a file that grows while it is read, is cut off at the limit.
-            if (bytes.size() + static_cast<size_t>(got) > maxBytes) {
-                ::close(fd);
+            if (bytes.size() + *got > maxBytes) {
                 throw NeedsTooMuch(path, "more than " + std::to_string(maxBytes),
                                    SaturatingNeed(maxBytes + 1, kDecodeBytesPerFileByte, 0),
                                    budget);
             }
-            bytes.append(chunk, static_cast<size_t>(got));
+            bytes.append(chunk, *got);
         }
     } catch (const std::bad_alloc&) {
-        ::close(fd);
         throw TooLarge(path, std::to_string(size), "there is not enough memory to read it");
     }
-    ::close(fd);
     return bytes;
 }
 

@@ -1,0 +1,67 @@
+// An open file owned by one object: reading an existing file, or writing a file created new
+// that never follows a symbolic link. Calls interrupted by a signal are retried; the error
+// number of the latest failure is kept for reports.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace kelvara::platform {
+
+enum class FileType { kRegular, kFolder, kOther };
+
+struct FileStatus {
+    FileType type = FileType::kOther;
+    uint64_t size = 0;  // 0 for a file whose size is not known in advance (pipe, device)
+};
+
+// A handle is used by one thread at a time. Closed when it goes out of scope.
+class FileHandle {
+  public:
+    FileHandle() = default;
+    ~FileHandle();
+    FileHandle(FileHandle&& other) noexcept;
+    FileHandle& operator=(FileHandle&& other) noexcept;
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+
+    // Opens an existing file (or folder, device, ...) for reading. Check IsOpen(); Error()
+    // tells why it failed.
+    static FileHandle OpenForReading(const std::string& path);
+    // Creates a new, empty file for writing (mode 0666 less the umask). Fails (EEXIST) when
+    // anything of that name exists, a symbolic link included: the link is never followed, so
+    // nothing is written where it points.
+    static FileHandle CreateNew(const std::string& path);
+
+    bool IsOpen() const { return fd_ >= 0; }
+    // The error number of the latest failure (0 when there was none).
+    int Error() const { return error_; }
+
+    // The file's type and size, from the open file itself; empty on failure.
+    std::optional<FileStatus> Status() const;
+    // Reads up to n bytes at offset without moving the file position, going on after short
+    // reads; returns how many arrived (fewer at the end of the file or on a failure).
+    size_t ReadAt(uint64_t offset, void* buffer, size_t n) const;
+    // One read of up to n bytes at the file position: how many arrived (0 at the end of the
+    // file), or empty on a failure.
+    std::optional<size_t> Read(void* buffer, size_t n);
+    // Writes all n bytes at the file position, going on after short writes; returns how many
+    // were written (fewer only on a failure).
+    size_t WriteAll(const void* data, size_t n);
+    // Closes the file; false when the system reports a failure (a delayed write error, for
+    // one). The handle is closed afterwards either way.
+    bool Close();
+
+  private:
+    explicit FileHandle(int fd, int error) : fd_(fd), error_(error) {}
+
+    int fd_ = -1;
+    mutable int error_ = 0;
+};
+
+// True for an error number that means the file system is full (no space or quota left).
+bool IsOutOfSpace(int error);
+
+}  // namespace kelvara::platform
