@@ -17,21 +17,31 @@ int Percent(uint64_t done, uint64_t total) {
 
 }  // namespace
 
+TArchiveCommon::TArchiveCommon() = default;
+TArchiveCommon::~TArchiveCommon() = default;
+
+std::unique_ptr<ArchiveInput> TArchiveCommon::TakeRecognisedInput() {
+    return std::move(recognisedInput_);
+}
+
 void TArchiveCommon::SetArchiveFile(const std::string& path) {
     layout_ = ArchiveLayout{};
+    recognisedInput_.reset();
     if (!platform::IsRegularFile(path)) {
         arcType_ = atNA;
         archiveFile_.clear();
         return;
     }
     archiveFile_ = path;
-    ArchiveInput input;
-    if (!input.Open(path)) {
+    auto input = std::make_unique<ArchiveInput>();
+    if (!input->Open(path)) {
         arcType_ = atNA;
         return;
     }
-    layout_ = RecogniseArchive(input, path);
+    layout_ = RecogniseArchive(*input, path);
     arcType_ = layout_.type;
+    if (IsZipType(arcType_))
+        recognisedInput_ = std::move(input);
 }
 
 void TArchiveCommon::Issue(int id, const std::string& fileName, const std::string& text1,

@@ -4,12 +4,15 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "archive/archive_types.h"
 #include "archive/zip_locator.h"
 
 namespace kelvara::archive {
+
+class ArchiveInput;
 
 class TArchiveCommon {
   public:
@@ -22,8 +25,8 @@ class TArchiveCommon {
         std::function<void(TArchiveCommon& sender, int entryPercent, int totalPercent)>;
     using TElapsedTimeEvent = std::function<void(TArchiveCommon& sender, float seconds)>;
 
-    TArchiveCommon() = default;
-    virtual ~TArchiveCommon() = default;
+    TArchiveCommon();
+    virtual ~TArchiveCommon();
     TArchiveCommon(const TArchiveCommon&) = delete;
     TArchiveCommon& operator=(const TArchiveCommon&) = delete;
 
@@ -59,9 +62,14 @@ class TArchiveCommon {
     void ReportProgress(uint64_t entryDone, uint64_t entryTotal, uint64_t runDone,
                         uint64_t runTotal);
 
+    // The archive as the recognition opened it, handed to the next run so that a run right
+    // after SetArchiveFile opens and reads the file's end only once; the run closes it.
+    std::unique_ptr<ArchiveInput> TakeRecognisedInput();
+
     std::string archiveFile_;
     TArcType arcType_ = atNA;
     ArchiveLayout layout_;
+    std::unique_ptr<ArchiveInput> recognisedInput_;
     bool cancel_ = false;
     bool fatalReported_ = false;  // the EArchiveFatal in flight went through OnError already
     // While keepFirstReport_ is set, the first report made is kept here (id 0: none yet).

@@ -1,5 +1,6 @@
 #include "archive/archive_input.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace kelvara::archive {
@@ -19,18 +20,38 @@ bool ArchiveInput::Open(const std::string& path) {
         return false;
     }
     size_ = status->size;
+    const size_t want = static_cast<size_t>(std::min<uint64_t>(size_, kTailBytes));
+    tail_.resize(want);
+    tailStart_ = size_ - want;
+    tail_.resize(file_.ReadAt(tailStart_, tail_.data(), want));
+    if (tail_.size() < want) {
+        // The file shrank under us: what could not be read is left to later reads.
+        tailStart_ = size_;
+        tail_.clear();
+    }
     return true;
 }
 
 void ArchiveInput::Close() {
     file_.Close();
     size_ = 0;
+    tail_.clear();
+    tailStart_ = 0;
 }
 
 size_t ArchiveInput::ReadAt(int64_t offset, void* buffer, size_t n) const {
     if (!file_.IsOpen() || offset < 0)
         return 0;
-    return file_.ReadAt(static_cast<uint64_t>(offset), buffer, n);
+    const uint64_t at = static_cast<uint64_t>(offset);
+    if (at >= tailStart_ && !tail_.empty()) {
+        if (at >= tailStart_ + tail_.size())
+            return 0;
+        const size_t from = static_cast<size_t>(at - tailStart_);
+        const size_t count = std::min(n, tail_.size() - from);
+        std::memcpy(buffer, tail_.data() + from, count);
+        return count;
+    }
+    return file_.ReadAt(at, buffer, n);
 }
 
 bool ArchiveInput::ReadFullAt(int64_t offset, void* buffer, size_t n) const {

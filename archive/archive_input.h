@@ -1,9 +1,12 @@
-// Read-only access to the archive file by absolute offsets.
+// Read-only access to the archive file by absolute offsets. The end of the file, where the
+// directory and (in a small archive) everything else lies, is read once when the file is
+// opened and served from memory.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/file_handle.h"
 
@@ -27,9 +30,14 @@ class ArchiveInput {
     // Reads n bytes at offset; bytes that could not be read are zero. True when all arrived.
     bool ReadFullAt(int64_t offset, void* buffer, size_t n) const;
 
+    // How much of the file's end is kept in memory.
+    static constexpr size_t kTailBytes = 64 * 1024;
+
   private:
     platform::FileHandle file_;
     uint64_t size_ = 0;
+    std::vector<uint8_t> tail_;  // the file's last bytes, read at Open
+    uint64_t tailStart_ = 0;
 };
 
 }  // namespace kelvara::archive

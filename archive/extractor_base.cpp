@@ -84,10 +84,12 @@ int TExtractorBase::Run(MemoryRequest* memory) {
     if (CpuType == cpt80486)
         CpuType = cptAuto;
     const std::string savedArchive = archiveFile_;
-    ArchiveInput input;
+    std::unique_ptr<ArchiveInput> recognised = TakeRecognisedInput();
+    ArchiveInput fresh;
+    ArchiveInput& input = recognised ? *recognised : fresh;
     if (archiveFile_.empty()) {
         Report(kMsgFileNotFound, "");
-    } else if (!input.Open(archiveFile_)) {
+    } else if (!recognised && !fresh.Open(archiveFile_)) {
         Report(kMsgErrorOpeningFile, archiveFile_);
     } else {
         if (OnActivate)
