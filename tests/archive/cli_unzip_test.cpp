@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 
+#include "platform/tmpfs_mount.h"
 #include "space_support.h"
 #include "testkit/deflate_stream_writer.h"
 #include "testkit/temp_folder.h"
@@ -131,7 +132,7 @@ TEST(CliUnzip, ArchiveBombFailsAndWritesNothing) {
 TEST(CliUnzip, NotEnoughSpacePrintsTheNumbers) {
     TempFolder dir;
     std::filesystem::create_directory(dir / "small");
-    kelvara::test::TmpfsMount mount(dir / "small", 16 << 20);
+    kelvara::platform::TmpfsMount mount(dir / "small", 16 << 20);
     if (!mount.Mounted())
         GTEST_SKIP() << mount.Error();
     kelvara::test::WriteFile(dir / "big.zip", kelvara::test::ZeroArchive("big.bin", 64 << 20));
