@@ -1,7 +1,5 @@
 #include "testkit/test_sandbox.h"
 
-#include <sys/stat.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
@@ -28,7 +26,8 @@ void EnterSandbox() {
     for (const char* sub : {"/home", "/config", "/runtime", "/tmp"}) {
         std::filesystem::create_directories(g_root + sub);
     }
-    chmod((g_root + "/runtime").c_str(), 0700);
+    std::filesystem::permissions(g_root + "/runtime", std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::replace);
     setenv("HOME", (g_root + "/home").c_str(), 1);
     setenv("XDG_CONFIG_HOME", (g_root + "/config").c_str(), 1);
     setenv("XDG_RUNTIME_DIR", (g_root + "/runtime").c_str(), 1);

@@ -1,64 +1,40 @@
 // kelvara-cli list and unzip, run as a separate process.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <string>
 
+#include "platform/tmpfs_mount.h"
 #include "space_support.h"
+#include "testkit/cli_runner.h"
 #include "testkit/deflate_stream_writer.h"
 #include "testkit/temp_folder.h"
 #include "testkit/zip_builder.h"
 
 namespace {
 
+using kelvara::platform::ProcessResult;
 using kelvara::test::ReadFile;
+using kelvara::test::RunCli;
 using kelvara::test::TempFolder;
 using kelvara::test::TestData;
 
-struct CliResult {
-    int exitCode;
-    std::string out;
-    std::string err;
-};
-
-CliResult RunCli(const TempFolder& dir, const std::string& arguments) {
-    const std::string errFile = dir / "stderr.txt";
-    const std::string command =
-        std::string("'") + KELVARA_CLI_PATH + "' " + arguments + " 2>'" + errFile + "'";
-    CliResult r{-1, "", ""};
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return r;
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        r.out.append(buffer, n);
-    const int status = pclose(pipe);
-    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.err = ReadFile(errFile);
-    return r;
-}
-
 TEST(CliUnzip, ListsEntriesTabSeparated) {
-    TempFolder dir;
-    const CliResult r = RunCli(dir, "list '" + TestData("zip/info_deflate1.zip") + "'");
+    const ProcessResult r = RunCli({"list", TestData("zip/info_deflate1.zip")});
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.out, "8\t111\t145\taf21bc26\tconfig.xml\n8\t10945\t56203\td5ebbf3a\ttext.txt\n");
 }
 
 TEST(CliUnzip, ExtractsWithMasksAndPassword) {
     TempFolder dir;
-    CliResult r = RunCli(dir, "unzip -o '" + dir.Path() + "/out' -p secret '" +
-                                  TestData("zip/info_encrypted.zip") + "' '*.txt'");
+    ProcessResult r = RunCli(
+        {"unzip", "-o", dir / "out", "-p", "secret", TestData("zip/info_encrypted.zip"), "*.txt"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out, "extracted 1\n");
     EXPECT_EQ(ReadFile(dir / "out/text.txt"), ReadFile(TestData("zip/content/text.txt")));
     EXPECT_FALSE(kelvara::test::FileExists(dir / "out/config.xml"));
 
-    r = RunCli(dir,
-               "unzip -o '" + dir.Path() + "/out2' '" + TestData("zip/info_encrypted.zip") + "'");
+    r = RunCli({"unzip", "-o", dir / "out2", TestData("zip/info_encrypted.zip")});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.out, "extracted 0\n");
     EXPECT_NE(r.err.find("error 25270 Required event not assigned: "), std::string::npos) << r.err;
@@ -72,14 +48,14 @@ TEST(CliUnzip, FailedChecksAndUsageErrors) {
     bad.computeCrc = false;
     bad.crc = 1;
     kelvara::test::WriteFile(dir / "bad.zip", kelvara::test::BuildZipOf({bad}));
-    CliResult r = RunCli(dir, "unzip -o '" + dir.Path() + "/out' '" + dir.Path() + "/bad.zip'");
+    ProcessResult r = RunCli({"unzip", "-o", dir / "out", dir / "bad.zip"});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.out, "crc-fail " + dir.Path() + "/out/bad.txt\nextracted 1\n");
 
-    EXPECT_EQ(RunCli(dir, "unzip").exitCode, 2);
-    EXPECT_EQ(RunCli(dir, "unzip -x a.zip").exitCode, 2);
-    EXPECT_EQ(RunCli(dir, "list").exitCode, 2);
-    EXPECT_EQ(RunCli(dir, "list '" + dir.Path() + "/missing.zip'").exitCode, 1);
+    EXPECT_EQ(RunCli({"unzip"}).exitCode, 2);
+    EXPECT_EQ(RunCli({"unzip", "-x", "a.zip"}).exitCode, 2);
+    EXPECT_EQ(RunCli({"list"}).exitCode, 2);
+    EXPECT_EQ(RunCli({"list", dir / "missing.zip"}).exitCode, 1);
 }
 
 // Bad or cut compressed data is reported and fails the run, though the entry stays counted.
@@ -99,7 +75,7 @@ TEST(CliUnzip, DecoderFailuresExitWithOne) {
     far.computeCrc = false;
     far.crc = 0;  // what an empty file gives
     kelvara::test::WriteFile(dir / "far.zip", kelvara::test::BuildZipOf({far}));
-    CliResult r = RunCli(dir, "unzip -o '" + dir.Path() + "/out' '" + dir.Path() + "/far.zip'");
+    ProcessResult r = RunCli({"unzip", "-o", dir / "out", dir / "far.zip"});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.err, "error 25116 Bad block: " + dir.Path() + "/out/far.bin\n");
     EXPECT_EQ(r.out, "crc-fail " + dir.Path() + "/out/far.bin\nextracted 1\n");
@@ -110,7 +86,7 @@ TEST(CliUnzip, DecoderFailuresExitWithOne) {
     cut.data = std::string("\x01\x05\x00\xFA\xFFhe", 7);
     cut.uncompressedSize = 5;
     kelvara::test::WriteFile(dir / "cut.zip", kelvara::test::BuildZipOf({cut}));
-    r = RunCli(dir, "unzip -o '" + dir.Path() + "/out' '" + dir.Path() + "/cut.zip'");
+    r = RunCli({"unzip", "-o", dir / "out", dir / "cut.zip"});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.err,
               "error 26895 Unexpected end of compressed data: " + dir.Path() + "/out/cut.txt\n");
@@ -119,8 +95,8 @@ TEST(CliUnzip, DecoderFailuresExitWithOne) {
 
 TEST(CliUnzip, ArchiveBombFailsAndWritesNothing) {
     TempFolder dir;
-    const CliResult r = RunCli(dir, "unzip -o '" + dir.Path() + "/out' '" +
-                                        TestData("zip/hostile/overlap_bomb.zip") + "'");
+    const ProcessResult r =
+        RunCli({"unzip", "-o", dir / "out", TestData("zip/hostile/overlap_bomb.zip")});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.out, "extracted 0\n");
     EXPECT_EQ(r.err, "error 26897 Overlapping entries (possible archive bomb): " +
@@ -131,12 +107,11 @@ TEST(CliUnzip, ArchiveBombFailsAndWritesNothing) {
 TEST(CliUnzip, NotEnoughSpacePrintsTheNumbers) {
     TempFolder dir;
     std::filesystem::create_directory(dir / "small");
-    kelvara::test::TmpfsMount mount(dir / "small", 16 << 20);
+    kelvara::platform::TmpfsMount mount(dir / "small", 16 << 20);
     if (!mount.Mounted())
         GTEST_SKIP() << mount.Error();
     kelvara::test::WriteFile(dir / "big.zip", kelvara::test::ZeroArchive("big.bin", 64 << 20));
-    const CliResult r =
-        RunCli(dir, "unzip -o '" + dir.Path() + "/small' '" + dir.Path() + "/big.zip'");
+    const ProcessResult r = RunCli({"unzip", "-o", dir / "small", dir / "big.zip"});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.out, "extracted 0\n");
     EXPECT_EQ(r.err,

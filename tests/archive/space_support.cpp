@@ -1,11 +1,6 @@
 #include "space_support.h"
 
-#include <sys/mount.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <fstream>
 #include <vector>
 
@@ -54,24 +49,6 @@ std::string ZeroArchive(const std::string& name, uint32_t size) {
     e.sizeFromData = false;
     e.uncompressedSize = size;
     return BuildZipOf({e});
-}
-
-TmpfsMount::TmpfsMount(const std::string& folder, uint64_t bytes) : folder_(folder) {
-    if (geteuid() != 0) {
-        error_ = "mounting a tmpfs needs root";
-        return;
-    }
-    const std::string options = "size=" + std::to_string(bytes) + ",mode=0700";
-    if (::mount("tmpfs", folder.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, options.c_str()) != 0) {
-        error_ = std::string("cannot mount a tmpfs: ") + std::strerror(errno);
-        return;
-    }
-    mounted_ = true;
-}
-
-TmpfsMount::~TmpfsMount() {
-    if (mounted_)
-        ::umount2(folder_.c_str(), MNT_DETACH);
 }
 
 bool FillFile(const std::string& path, uint64_t bytes) {

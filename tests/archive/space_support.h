@@ -1,4 +1,4 @@
-// Large archives made on the fly and a small file system to extract them into.
+// Large archives made on the fly, and files that fill a disk up.
 #pragma once
 
 #include <cstdint>
@@ -13,24 +13,6 @@ std::string ZeroDeflate(uint64_t size);
 uint32_t ZeroCrc(uint64_t size);
 // A one-entry archive whose Deflate entry `name` honestly decodes to `size` zero bytes.
 std::string ZeroArchive(const std::string& name, uint32_t size);
-
-// A tmpfs of the given size mounted on a folder for the life of the object (root only).
-class TmpfsMount {
-  public:
-    TmpfsMount(const std::string& folder, uint64_t bytes);
-    ~TmpfsMount();
-    TmpfsMount(const TmpfsMount&) = delete;
-    TmpfsMount& operator=(const TmpfsMount&) = delete;
-
-    bool Mounted() const { return mounted_; }
-    // Why mounting failed, for the skip message.
-    const std::string& Error() const { return error_; }
-
-  private:
-    std::string folder_;
-    bool mounted_ = false;
-    std::string error_;
-};
 
 // Writes `bytes` zero bytes to path; false when they did not all fit.
 bool FillFile(const std::string& path, uint64_t bytes);

@@ -1,6 +1,5 @@
 // Nothing is ever written outside the target folder.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 

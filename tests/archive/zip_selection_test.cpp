@@ -1,6 +1,7 @@
 // Which entries a list of masks selects, and where they are written.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
+
+#include <filesystem>
 
 #include "archive/archive_messages.h"
 #include "archive/wildcard_mask.h"
@@ -191,9 +192,10 @@ TEST_F(Selection, UnixPermissionsAndReadOnlyAttribute) {
     ZipEntrySpec dosReadOnly = Stored("ro.txt");
     dosReadOnly.externalAttributes = 33;
     EXPECT_EQ(Extract({unixEntry, dosReadOnly}, {"*.*"}), 2);
-    struct stat st;
-    ASSERT_EQ(stat(Out("run.sh").c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0755u);
+    std::error_code ec;
+    const std::filesystem::perms mode = std::filesystem::status(Out("run.sh"), ec).permissions();
+    ASSERT_FALSE(ec) << ec.message();
+    EXPECT_EQ(static_cast<unsigned>(mode) & 07777, 0755u);
     EXPECT_TRUE(kelvara::platform::IsReadOnly(Out("ro.txt")));
 }
 

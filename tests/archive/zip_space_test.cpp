@@ -1,23 +1,23 @@
 // Free space is checked before writing, and a write that still fails leaves no partial file.
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
-#include <csignal>
 #include <filesystem>
 
 #include "archive/archive_messages.h"
 #include "extract_helpers.h"
+#include "platform/file_size_limit.h"
 #include "platform/file_system.h"
+#include "platform/tmpfs_mount.h"
 #include "space_support.h"
 #include "testkit/zip_builder.h"
 
 namespace {
 
 using namespace kelvara::archive;
+using kelvara::platform::TmpfsMount;
 using kelvara::test::FileExists;
 using kelvara::test::ReadFile;
 using kelvara::test::TempFolder;
-using kelvara::test::TmpfsMount;
 namespace fs = std::filesystem;
 
 constexpr uint64_t kMiB = 1024 * 1024;
@@ -94,26 +94,6 @@ TEST(Space, DiskFilledMidFileRemovesThePartialFile) {
     EXPECT_TRUE(FileExists(dir / "small/other.dat"));  // what was on disk stays
 }
 
-// The file-size limit makes writes fail part-way without root or a small file system.
-class FileSizeLimit {
-  public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        previous_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = saved_;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, previous_);
-    }
-
-  private:
-    rlimit saved_{};
-    void (*previous_)(int) = SIG_DFL;
-};
-
 TEST(Space, WriteFailureMidFileRemovesThePartialFileAndGoesOn) {
     TempFolder dir;
     kelvara::test::ZipEntrySpec big, small;
@@ -131,7 +111,8 @@ TEST(Space, WriteFailureMidFileRemovesThePartialFileAndGoesOn) {
     zip.SetExtractDir(dir / "out");
     int count = 0;
     {
-        FileSizeLimit limit(kMiB);
+        // The file-size cap makes writes fail part-way without root or a small file system.
+        kelvara::platform::FileSizeLimit limit(kMiB);
         count = zip.Extract();
     }
     EXPECT_EQ(count, 1);

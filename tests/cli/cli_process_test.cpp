@@ -2,43 +2,19 @@
 // environment, its arguments untouched, and no Qt GUI library among its needed libraries.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-#include <sys/wait.h>
-
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <sstream>
 
+#include "testkit/cli_runner.h"
 #include "testkit/temp_folder.h"
 #include "testkit/zip_builder.h"
 
 namespace kelvara::test {
 namespace {
 
-struct Output {
-    int code = -1;
-    std::string out, err;
-};
-
-// Runs the binary through the shell: `prefix` goes before it (an env command), the arguments
-// are passed as written. Stdout and stderr are captured separately.
-Output RunCli(const TempFolder& dir, const std::string& prefix, const std::string& arguments) {
-    const std::string outFile = dir / "stdout.txt";
-    const std::string errFile = dir / "stderr.txt";
-    const std::string command = prefix + " '" + KELVARA_CLI_PATH + "' " + arguments + " >'" +
-                                outFile + "' 2>'" + errFile + "'";
-    const int status = std::system(command.c_str());
-    Output output;
-    output.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    output.out = ReadFile(outFile);
-    output.err = ReadFile(errFile);
-    return output;
-}
-
-std::string Quoted(const std::string& path) {
-    return "'" + path + "'";
-}
+using platform::ProcessOptions;
+using platform::ProcessResult;
+using platform::RunProcess;
 
 // Each command, in success and in failure, with XDG_RUNTIME_DIR unset and with it naming a
 // folder anyone may write to: the cases in which a GUI platform complains on stderr.
@@ -46,47 +22,56 @@ TEST(CliProcess, EveryCommandPrintsOnlyItsOwnMessages) {
     TempFolder dir;
     const std::string runtime = dir / "open-runtime";
     std::filesystem::create_directories(runtime);
-    ASSERT_EQ(chmod(runtime.c_str(), 0777), 0);
+    std::error_code ec;
+    std::filesystem::permissions(runtime, std::filesystem::perms::all,
+                                 std::filesystem::perm_options::replace, ec);
+    ASSERT_FALSE(ec) << ec.message();
     std::filesystem::create_directories(dir / "collection");
     std::filesystem::create_directories(dir / "empty");
     WriteZip(dir / "collection/clock.wgt",
              {{"config.xml", "<w><description>Clock</description></w>"}, {"clock.js", "var t;"}});
     WriteFile(dir / "style.css", "body { color: red }\n");
     WriteFile(dir / "not-a.png", "plain text");
-    const std::string png = Quoted(TestData("pngsuite/basn6a08.png"));
+    const std::string png = TestData("pngsuite/basn6a08.png");
 
     struct Case {
-        std::string arguments;
+        std::vector<std::string> arguments;
         int code;
         std::string err;
     };
     const std::vector<Case> cases = {
-        {"--help", 0, ""},
-        {"", 2, "kelvara-cli: missing command (try --help)\n"},
-        {"frobnicate", 2, "kelvara-cli: unknown command \"frobnicate\" (try --help)\n"},
-        {"scan " + Quoted(dir / "empty"), 0, ""},
-        {"scan " + Quoted(dir / "collection"), 0, ""},
-        {"list " + Quoted(dir / "collection/clock.wgt"), 0, ""},
-        {"list " + Quoted(dir / "style.css"), 1,
+        {{"--help"}, 0, ""},
+        {{}, 2, "kelvara-cli: missing command (try --help)\n"},
+        {{"frobnicate"}, 2, "kelvara-cli: unknown command \"frobnicate\" (try --help)\n"},
+        {{"scan", dir / "empty"}, 0, ""},
+        {{"scan", dir / "collection"}, 0, ""},
+        {{"list", dir / "collection/clock.wgt"}, 0, ""},
+        {{"list", dir / "style.css"},
+         1,
          "kelvara-cli list: " + (dir / "style.css") + ": not a ZIP archive\n"},
-        {"unzip -o " + Quoted(dir / "unpacked") + " " + Quoted(dir / "collection/clock.wgt"), 0,
-         ""},
-        {"png " + png + " " + Quoted(dir / "out.ppm"), 0, ""},
-        {"png " + Quoted(dir / "gone.png") + " " + Quoted(dir / "out.ppm"), 1,
+        {{"unzip", "-o", dir / "unpacked", dir / "collection/clock.wgt"}, 0, ""},
+        {{"png", png, dir / "out.ppm"}, 0, ""},
+        {{"png", dir / "gone.png", dir / "out.ppm"},
+         1,
          "Cannot open file \"" + (dir / "gone.png") + "\". No such file or directory\n"},
-        {"png " + png, 2, "kelvara-cli png: expected FILE OUT.ppm\n"},
-        {"manifest " + Quoted(dir / "collection/clock.wgt"), 0, ""},
-        {"tokens css " + Quoted(dir / "style.css"), 0, ""},
-        {"tokens --count css " + Quoted(dir / "style.css"), 0, ""},
-        {"package " + Quoted(dir / "collection") + " " + Quoted(dir / "empty") + " clock.wgt", 0,
-         ""},
+        {{"png", png}, 2, "kelvara-cli png: expected FILE OUT.ppm\n"},
+        {{"manifest", dir / "collection/clock.wgt"}, 0, ""},
+        {{"tokens", "css", dir / "style.css"}, 0, ""},
+        {{"tokens", "--count", "css", dir / "style.css"}, 0, ""},
+        {{"package", dir / "collection", dir / "empty", "clock.wgt"}, 0, ""},
     };
-    for (const std::string& prefix :
-         {std::string("env -u XDG_RUNTIME_DIR"), "env XDG_RUNTIME_DIR=" + Quoted(runtime)}) {
+    ProcessOptions withoutRuntime, withOpenRuntime;
+    withoutRuntime.environment = {{"XDG_RUNTIME_DIR", std::nullopt}};
+    withOpenRuntime.environment = {{"XDG_RUNTIME_DIR", runtime}};
+    for (const ProcessOptions& options : {withoutRuntime, withOpenRuntime}) {
+        const std::string setting = options.environment[0].second.value_or("(unset)");
         for (const Case& c : cases) {
-            const Output output = RunCli(dir, prefix, c.arguments);
-            EXPECT_EQ(output.code, c.code) << prefix << " kelvara-cli " << c.arguments;
-            EXPECT_EQ(output.err, c.err) << prefix << " kelvara-cli " << c.arguments;
+            std::string command = "XDG_RUNTIME_DIR=" + setting + " kelvara-cli";
+            for (const std::string& argument : c.arguments)
+                command += " '" + argument + "'";
+            const ProcessResult output = RunCli(c.arguments, options);
+            EXPECT_EQ(output.exitCode, c.code) << command;
+            EXPECT_EQ(output.err, c.err) << command;
         }
     }
     // The png command still wrote its picture: header and 32 x 32 RGB triples.
@@ -97,11 +82,11 @@ TEST(CliProcess, EveryCommandPrintsOnlyItsOwnMessages) {
 // Arguments that look like Qt's own options are the command's, not swallowed on the way.
 TEST(CliProcess, QtStyleOptionsReachTheCommand) {
     TempFolder dir;
-    const Output list = RunCli(dir, "env", "list -reverse");
-    EXPECT_EQ(list.code, 1);
+    const ProcessResult list = RunCli({"list", "-reverse"});
+    EXPECT_EQ(list.exitCode, 1);
     EXPECT_EQ(list.err, "kelvara-cli list: -reverse: file not found\n");
-    const Output png = RunCli(dir, "env", "png -platform " + Quoted(dir / "out.ppm"));
-    EXPECT_EQ(png.code, 1);
+    const ProcessResult png = RunCli({"png", "-platform", dir / "out.ppm"});
+    EXPECT_EQ(png.exitCode, 1);
     EXPECT_EQ(png.err, "Cannot open file \"-platform\". No such file or directory\n");
     EXPECT_FALSE(FileExists(dir / "out.ppm"));
 }
@@ -111,22 +96,14 @@ TEST(CliProcess, QtStyleOptionsReachTheCommand) {
 std::vector<std::string> NeededLibraries(bool& toolFound) {
     std::vector<std::string> libraries;
     toolFound = false;
-    const std::string binary = Quoted(KELVARA_CLI_PATH);
-    for (const std::string& command :
-         {"objdump -p " + binary + " 2>/dev/null", "ldd " + binary + " 2>/dev/null"}) {
-        FILE* pipe = popen(command.c_str(), "r");
-        if (!pipe)
+    const std::vector<std::vector<std::string>> commands = {{"objdump", "-p", CliPath()},
+                                                            {"ldd", CliPath()}};
+    for (const std::vector<std::string>& command : commands) {
+        const ProcessResult run = RunProcess(command[0], {command.begin() + 1, command.end()});
+        if (run.exitCode != 0)
             continue;
-        std::string text;
-        char buffer[4096];
-        size_t n;
-        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-            text.append(buffer, n);
-        const int status = pclose(pipe);
-        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-            continue;
-        const bool objdump = command.rfind("objdump", 0) == 0;
-        std::istringstream lines(text);
+        const bool objdump = command[0] == "objdump";
+        std::istringstream lines(run.out);
         std::string line;
         while (std::getline(lines, line)) {
             std::istringstream words(line);
@@ -147,7 +124,7 @@ TEST(CliProcess, LinksNoQtGuiLibrary) {
     bool toolFound = false;
     const std::vector<std::string> libraries = NeededLibraries(toolFound);
     if (!toolFound)
-        GTEST_SKIP() << "neither objdump nor ldd could read " << KELVARA_CLI_PATH;
+        GTEST_SKIP() << "neither objdump nor ldd could read " << CliPath();
     ASSERT_FALSE(libraries.empty());
     for (const std::string& library : libraries) {
         EXPECT_EQ(library.find("Qt6Gui"), std::string::npos) << library;

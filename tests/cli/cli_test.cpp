@@ -3,9 +3,8 @@
 #include <filesystem>
 #include <sstream>
 
-#include <sys/wait.h>
-
 #include "cli/commands.h"
+#include "testkit/cli_runner.h"
 #include "testkit/temp_folder.h"
 #include "testkit/zip_builder.h"
 
@@ -17,20 +16,21 @@ struct Result {
     std::string out, err;
 };
 
-Result RunCli(const cli::Args& args) {
+// The command run inside the test process.
+Result RunInProcess(const cli::Args& args) {
     std::ostringstream out, err;
     int code = cli::Run(args, out, err);
     return {code, out.str(), err.str()};
 }
 
 TEST(Cli, HelpAndUsageErrors) {
-    Result help = RunCli({"--help"});
+    Result help = RunInProcess({"--help"});
     EXPECT_EQ(help.code, 0);
     for (const char* command : {"scan", "list", "unzip", "png", "manifest", "tokens", "package"})
         EXPECT_NE(help.out.find(command), std::string::npos) << command;
-    EXPECT_EQ(RunCli({}).code, 2);
-    EXPECT_EQ(RunCli({"frobnicate"}).code, 2);
-    Result bad = RunCli({"scan"});
+    EXPECT_EQ(RunInProcess({}).code, 2);
+    EXPECT_EQ(RunInProcess({"frobnicate"}).code, 2);
+    Result bad = RunInProcess({"scan"});
     EXPECT_EQ(bad.code, 2);
     EXPECT_EQ(std::count(bad.err.begin(), bad.err.end(), '\n'), 1);
 }
@@ -39,7 +39,7 @@ TEST(Cli, ScanPrintsOneTabSeparatedLinePerRow) {
     TempFolder dir;
     WriteZip(dir / "b.wgt", {{"config.xml", "<w><description>Bee</description></w>"}});
     WriteFile(dir / "a.wgt", "not a zip");
-    Result r = RunCli({"scan", dir.Path()});
+    Result r = RunInProcess({"scan", dir.Path()});
     EXPECT_EQ(r.code, 0) << r.err;
     std::istringstream lines(r.out);
     std::string first, second;
@@ -54,7 +54,7 @@ TEST(Cli, ScanNamesThePackageOfTheFirstManifestErrorAndListsEveryRow) {
     WriteZip(dir / "a.wgt", {{"config.xml", "<w><description>Ant</description></w>"}});
     WriteZip(dir / "b.wgt", {{"config.xml", "<w"}});
     WriteZip(dir / "c.wgt", {{"config.xml", "<w><description>x</w>"}});
-    Result r = RunCli({"scan", dir.Path()});
+    Result r = RunInProcess({"scan", dir.Path()});
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 3) << r.out;
     EXPECT_EQ(r.err.rfind("b.wgt:\n", 0), 0u) << r.err;
@@ -67,12 +67,12 @@ TEST(Cli, ManifestPrintsTheSixValues) {
     WriteZip(dir / "c.wgt", {{"config.xml",
                               "<w height=\"2\" width=\"3\" version=\"v\" id=\"i\"><description>"
                               "A\nB</description><access network=\"true\"/></w>"}});
-    Result r = RunCli({"manifest", dir / "c.wgt"});
+    Result r = RunInProcess({"manifest", dir / "c.wgt"});
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.out,
               "description: AB\nheight: 2\nwidth: 3\nversion: v\nid: i\nnetwork: Разрешено\n");
     WriteZip(dir / "d.wgt", {{"config.xml", "<w"}});
-    Result broken = RunCli({"manifest", dir / "d.wgt"});
+    Result broken = RunInProcess({"manifest", dir / "d.wgt"});
     EXPECT_EQ(broken.code, 1);
     EXPECT_NE(broken.err.find("Line: 1"), std::string::npos);
 }
@@ -88,10 +88,10 @@ TEST(Cli, ManifestOfAPackageWithoutARootManifestShowsWhatThePanelShows) {
     const std::string unknown =
         "description: \nheight: Неизвестно\nwidth: Неизвестно\nversion: Неизвестно\n"
         "id: Неизвестно\nnetwork: Неизвестно\n";
-    ASSERT_EQ(RunCli({"manifest", dir / "full.wgt"}).code, 0);
+    ASSERT_EQ(RunInProcess({"manifest", dir / "full.wgt"}).code, 0);
     // The manifest left in the scratch folder by the first package must not show through.
     for (const char* name : {"nested.wgt", "junk.wgt"}) {
-        Result r = RunCli({"manifest", dir / name});
+        Result r = RunInProcess({"manifest", dir / name});
         EXPECT_EQ(r.code, 0) << name << ": " << r.err;
         EXPECT_EQ(r.out, unknown) << name;
         EXPECT_EQ(r.err, "") << name;
@@ -102,11 +102,11 @@ TEST(Cli, ManifestOfAPackageWithoutARootManifestShowsWhatThePanelShows) {
 TEST(Cli, ManifestAndScanOfABombPackageReportTheRefusal) {
     TempFolder dir;
     WriteFile(dir / "bomb.wgt", ReadFile(TestData("zip/hostile/overlap_bomb.zip")));
-    Result r = RunCli({"manifest", dir / "bomb.wgt"});
+    Result r = RunInProcess({"manifest", dir / "bomb.wgt"});
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.err, "Overlapping entries (possible archive bomb)\n");
-    Result scan = RunCli({"scan", dir.Path()});
+    Result scan = RunInProcess({"scan", dir.Path()});
     EXPECT_EQ(scan.err, "bomb.wgt:\nOverlapping entries (possible archive bomb)\n");
 }
 
@@ -115,7 +115,8 @@ TEST(Cli, PackageBuildsTheFolderAndReportsCopyErrors) {
     std::filesystem::create_directories(dir / "collection");
     std::filesystem::create_directories(dir / "out");
     WriteFile(dir / "collection/clock.wgt", "clock");
-    Result missing = RunCli({"package", dir / "collection", dir / "out", "clock.wgt", "gone.wgt"});
+    Result missing =
+        RunInProcess({"package", dir / "collection", dir / "out", "clock.wgt", "gone.wgt"});
     EXPECT_EQ(missing.code, 1);
     EXPECT_NE(missing.err.find("Cannot open file \"" + (dir / "collection/gone.wgt") + "\""),
               std::string::npos)
@@ -131,7 +132,7 @@ TEST(Cli, PackageRefusesANameWithAPathAndWritesNothing) {
     WriteFile(dir / "collection/clock.wgt", "clock");
     WriteFile(dir / "C/w1.wgt", "w1");
     for (const char* name : {"../C/w1.wgt", "..", ""}) {
-        Result r = RunCli({"package", dir / "collection", dir / "out", "clock.wgt", name});
+        Result r = RunInProcess({"package", dir / "collection", dir / "out", "clock.wgt", name});
         EXPECT_EQ(r.code, 1) << name;
         EXPECT_NE(r.err.find("Invalid package name \"" + std::string(name) + "\""),
                   std::string::npos)
@@ -148,32 +149,16 @@ TEST(Cli, PackageRefusesANameWithAPathAndWritesNothing) {
 namespace kelvara::test {
 namespace {
 
-// Runs the built kelvara-cli binary (it finds the page template beside itself).
-int RunBinary(const std::string& arguments, std::string& output) {
-    std::string command = std::string("\"") + KELVARA_CLI_PATH + "\" " + arguments + " 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return -1;
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        output.append(buffer, n);
-    int status = pclose(pipe);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 TEST(CliBinary, PackageBuildsTheSamePageAsTheButton) {
     TempFolder dir;
     std::filesystem::create_directories(dir / "collection");
     std::filesystem::create_directories(dir / "out");
     WriteFile(dir / "collection/clock.wgt", "clock");
     WriteFile(dir / "collection/notes.wgt", "notes");
-    std::string output;
-    ASSERT_EQ(RunBinary("package '" + (dir / "collection") + "' '" + (dir / "out") +
-                            "' clock.wgt notes.wgt",
-                        output),
-              0)
-        << output;
+    // The binary finds the page template beside itself.
+    const platform::ProcessResult r =
+        RunCli({"package", dir / "collection", dir / "out", "clock.wgt", "notes.wgt"});
+    ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
     std::string page = ReadFile(dir / "out/Widgets.html");
     EXPECT_EQ(page.substr(page.find("<p>")),
               "<p><a href=\"clock.wgt\"> Установить clock.wgt</a></p>\r\n"

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 #include <ctime>
 #include <filesystem>
 #include <stdexcept>
@@ -93,7 +91,9 @@ TEST(CollectionScan, SizesOfTwoGibibytesAndMoreStayPositive) {
     TempFolder dir;
     {
         WriteFile(dir / "big.wgt", "");
-        ASSERT_EQ(truncate((dir / "big.wgt").c_str(), 3'000'000'000LL), 0);  // sparse
+        std::error_code ec;
+        std::filesystem::resize_file(dir / "big.wgt", 3'000'000'000LL, ec);  // sparse
+        ASSERT_FALSE(ec) << ec.message();
     }
     ScanResult result = ScanCollection(dir.Path() + "/", nullptr);
     ASSERT_EQ(result.rows.size(), 1u);

@@ -1,13 +1,11 @@
 // The token listing behind "kelvara-cli tokens", and the command itself.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdio>
 #include <string>
 
 #include "framework_test_highlighter.h"
 #include "highlight/token_listing.h"
+#include "testkit/cli_runner.h"
 #include "testkit/temp_folder.h"
 
 namespace kelvara::highlight::test {
@@ -58,64 +56,51 @@ TEST(TokenListing, CountOnlyWritesNothing) {
     EXPECT_EQ(listing.Tokens(), 4u);
 }
 
-struct RunResult {
-    int exitCode;
-    std::string output;  // stdout and stderr together
-};
+using kelvara::platform::ProcessResult;
+using kelvara::test::RunCli;
 
-RunResult RunCli(const std::string& arguments) {
-    const std::string command = std::string(KELVARA_CLI_PATH) + " " + arguments + " 2>&1";
-    RunResult result{-1, {}};
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) {
-        return result;
-    }
-    char chunk[4096];
-    size_t n;
-    while ((n = fread(chunk, 1, sizeof chunk, pipe)) > 0) {
-        result.output.append(chunk, n);
-    }
-    const int status = pclose(pipe);
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
+// Everything the command printed, standard output then standard error.
+std::string Printed(const ProcessResult& run) {
+    return run.out + run.err;
 }
 
 TEST(TokensCommand, UsageErrorsAndUnreadableFile) {
     kelvara::test::TempFolder dir;
-    EXPECT_EQ(RunCli("tokens").exitCode, 2);
-    EXPECT_EQ(RunCli("tokens xml").exitCode, 2);
-    EXPECT_EQ(RunCli("tokens --sideways xml " + dir / "x").exitCode, 2);
-    const RunResult unknown = RunCli("tokens pascal " + dir / "x");
+    EXPECT_EQ(RunCli({"tokens"}).exitCode, 2);
+    EXPECT_EQ(RunCli({"tokens", "xml"}).exitCode, 2);
+    EXPECT_EQ(RunCli({"tokens", "--sideways", "xml", dir / "x"}).exitCode, 2);
+    const ProcessResult unknown = RunCli({"tokens", "pascal", dir / "x"});
     EXPECT_EQ(unknown.exitCode, 2);
-    EXPECT_NE(unknown.output.find("pascal"), std::string::npos);
-    const RunResult missing = RunCli("tokens xml " + dir / "missing.xml");
+    EXPECT_NE(Printed(unknown).find("pascal"), std::string::npos);
+    const ProcessResult missing = RunCli({"tokens", "xml", dir / "missing.xml"});
     EXPECT_EQ(missing.exitCode, 1);
-    EXPECT_NE(missing.output.find("Cannot open file"), std::string::npos);
+    EXPECT_NE(Printed(missing).find("Cannot open file"), std::string::npos);
 }
 
 TEST(TokensCommand, CountsLinesAndTokens) {
     kelvara::test::TempFolder dir;
     // Two lines: the break at the end adds a last, empty line, which has no tokens.
     kelvara::test::WriteFile(dir / "a.xml", "<a/>\n");
-    const RunResult listed = RunCli("tokens xml " + dir / "a.xml");
-    ASSERT_EQ(listed.exitCode, 0) << listed.output;
+    const ProcessResult listedRun = RunCli({"tokens", "xml", dir / "a.xml"});
+    const std::string listed = Printed(listedRun);
+    ASSERT_EQ(listedRun.exitCode, 0) << listed;
     size_t tokenLines = 0, stateLines = 0;
-    for (size_t at = 0; at < listed.output.size();) {
-        const size_t end = listed.output.find('\n', at);
-        const std::string line = listed.output.substr(at, end - at);
+    for (size_t at = 0; at < listed.size();) {
+        const size_t end = listed.find('\n', at);
+        const std::string line = listed.substr(at, end - at);
         if (line.rfind("state\t", 0) == 0) {
             ++stateLines;
         } else if (line.rfind("0\t", 0) == 0) {
             ++tokenLines;
         }
-        at = end == std::string::npos ? listed.output.size() : end + 1;
+        at = end == std::string::npos ? listed.size() : end + 1;
     }
     EXPECT_EQ(stateLines, 2u);
     ASSERT_GT(tokenLines, 0u);
-    const RunResult counted = RunCli("tokens --count xml " + dir / "a.xml");
+    const ProcessResult counted = RunCli({"tokens", "--count", "xml", dir / "a.xml"});
     EXPECT_EQ(counted.exitCode, 0);
-    EXPECT_NE(counted.output.find("2\t" + std::to_string(tokenLines) + "\n"), std::string::npos)
-        << counted.output;
+    EXPECT_NE(Printed(counted).find("2\t" + std::to_string(tokenLines) + "\n"), std::string::npos)
+        << Printed(counted);
 }
 
 }  // namespace

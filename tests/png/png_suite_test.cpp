@@ -2,16 +2,13 @@
 // computes; the corrupt variants fail with the right error.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <sstream>
-
-#include <sys/wait.h>
 
 #include "png/png_errors.h"
 #include "png/png_graphic.h"
 #include "png/qt/png_draw.h"
+#include "testkit/cli_runner.h"
 #include "testkit/png_files.h"
 #include "testkit/temp_folder.h"
 
@@ -87,9 +84,9 @@ TEST_P(PngSuiteTest, DrawsOverWhiteAsTheReferenceDecodes) {
 TEST_P(PngSuiteTest, CommandLineWritesTheSamePicture) {
     test::TempFolder folder;
     const std::string ppm = folder / "out.ppm";
-    const std::string command = std::string(KELVARA_CLI_PATH) + " png '" +
-                                TestData("pngsuite/" + GetParam()) + "' '" + ppm + "'";
-    ASSERT_EQ(std::system(command.c_str()), 0);
+    const platform::ProcessResult run =
+        test::RunCli({"png", TestData("pngsuite/" + GetParam()), ppm});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
     ExpectSamePicture(ReadPpm(ReadFile(ppm)),
                       test::ReferenceOverWhite(ReadFile(TestData("pngsuite/" + GetParam()))));
 }
@@ -97,17 +94,15 @@ TEST_P(PngSuiteTest, CommandLineWritesTheSamePicture) {
 TEST(PngCommandLineTest, FailuresPrintTheErrorTextAndUsageErrorsExitWithTwo) {
     test::TempFolder folder;
     test::WriteFile(folder / "bad.png", "GIF89a and more");
-    const std::string cli = KELVARA_CLI_PATH;
-    const std::string command = cli + " png '" + folder / "bad.png" + "' '" + folder / "out.ppm" +
-                                "' 2>'" + folder / "err.txt" + "'";
-    const int status = std::system(command.c_str());
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 1);
-    EXPECT_NE(ReadFile(folder / "err.txt").find(EPNGInvalidFileHeader().what()), std::string::npos);
+    const platform::ProcessResult bad =
+        test::RunCli({"png", folder / "bad.png", folder / "out.ppm"});
+    ASSERT_TRUE(bad.started) << bad.err;
+    EXPECT_EQ(bad.exitCode, 1);
+    EXPECT_NE(bad.err.find(EPNGInvalidFileHeader().what()), std::string::npos);
 
-    const int usage = std::system((cli + " png only-one-argument 2>/dev/null").c_str());
-    ASSERT_TRUE(WIFEXITED(usage));
-    EXPECT_EQ(WEXITSTATUS(usage), 2);
+    const platform::ProcessResult usage = test::RunCli({"png", "only-one-argument"});
+    ASSERT_TRUE(usage.started) << usage.err;
+    EXPECT_EQ(usage.exitCode, 2);
 }
 
 INSTANTIATE_TEST_SUITE_P(Suite, PngSuiteTest, testing::ValuesIn(SuiteFiles()),

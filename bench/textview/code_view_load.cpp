@@ -127,7 +127,7 @@ size_t DecodedUnits(const std::string& path) {
 
 QApplication& App() {
     static int argc = 1;
-    static char name[] = "bench_codeview";
+    static char name[] = "bench_textview";
     static char* argv[] = {name, nullptr};
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     // Never destroyed: a static application torn down at exit runs after Qt's own statics.

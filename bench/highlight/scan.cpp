@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <string>
 
-#include "bench/highlight_scan_frame.h"
+#include "bench/highlight/scan_frame.h"
 #include "highlight/highlighter_registry.h"
 #include "testkit/text_lines.h"
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "bench/highlight_scan_frame.h"
+#include "bench/highlight/scan_frame.h"
 #include "testkit/text_lines.h"
 
 namespace kelvara::bench {

@@ -2,12 +2,13 @@
 // process, and the component called directly.
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <random>
 #include <string>
 
 #include "archive/zip_extractor.h"
+#include "platform/process.h"
+#include "testkit/cli_runner.h"
 #include "testkit/temp_folder.h"
 
 namespace {
@@ -15,14 +16,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kFiles = 3000;
-
-// A shell word in single quotes (the paths here hold no quotes).
-std::string Quoted(const std::string& text) {
-    std::string q(1, '\'');
-    q.append(text);
-    q.push_back('\'');
-    return q;
-}
 
 // prefix followed by the decimal number.
 std::string Numbered(const char* prefix, long n) {
@@ -65,19 +58,14 @@ const LargeArchive& Archive() {
             r.bytes += data.size();
         }
         r.archive = r.folder / "large.zip";
-        std::string cmd = "cd ";
-        cmd.append(Quoted((r.folder / "src").string())).append(" && zip -q -r ");
-        cmd.append(Quoted(r.archive.string())).append(" .");
-        if (std::system(cmd.c_str()) != 0)
+        kelvara::platform::ProcessOptions inSource;
+        inSource.workingFolder = (r.folder / "src").string();
+        if (kelvara::platform::RunProcess("zip", {"-q", "-r", r.archive.string(), "."}, inSource)
+                .exitCode != 0)
             r.archive.clear();
         return r;
     }();
     return a;
-}
-
-std::string CliPath() {
-    return (fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "kelvara-cli")
-        .string();
 }
 
 void Finish(benchmark::State& state, const LargeArchive& a) {
@@ -94,10 +82,8 @@ void BM_CliUnzipLargeArchive(benchmark::State& state) {
     for (auto _ : state) {
         // A fresh folder each time: files are replaced, and deleting them in between would
         // measure the file system's inode reuse.
-        std::string cmd = Quoted(CliPath());
-        cmd.append(" unzip -o ").append(Quoted((a.folder / Numbered("cli", run++)).string()));
-        cmd.append(" ").append(Quoted(a.archive.string())).append(" > /dev/null 2>&1");
-        if (std::system(cmd.c_str()) != 0)
+        const std::string target = (a.folder / Numbered("cli", run++)).string();
+        if (kelvara::test::RunCli({"unzip", "-o", target, a.archive.string()}).exitCode != 0)
             state.SkipWithError("unzip failed");
     }
     Finish(state, a);
