@@ -6,7 +6,6 @@
 
 #include <cstdint>
 #include <map>
-#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -41,14 +40,25 @@ std::map<std::string, std::string> DesktopEntry(const std::string& path) {
     return keys;
 }
 
-// The first group of every match of `pattern` in `text`.
-std::vector<std::string> AllMatches(const std::string& text, const std::string& pattern) {
+// What stands between each `open` in `text` and the next `close` after it.
+std::vector<std::string> AllBetween(const std::string& text, const std::string& open,
+                                    const std::string& close) {
     std::vector<std::string> found;
-    const std::regex re(pattern);
-    for (auto it = std::sregex_iterator(text.begin(), text.end(), re); it != std::sregex_iterator();
-         ++it)
-        found.push_back((*it)[1].str());
+    for (size_t at = text.find(open); at != std::string::npos; at = text.find(open, at)) {
+        at += open.size();
+        const size_t end = text.find(close, at);
+        if (end == std::string::npos)
+            break;
+        found.push_back(text.substr(at, end - at));
+        at = end;
+    }
     return found;
+}
+
+// The value of attribute `name` in the text of an element's start tag; empty when missing.
+std::string Attribute(const std::string& tag, const std::string& name) {
+    const std::vector<std::string> values = AllBetween(tag, " " + name + "=\"", "\"");
+    return values.empty() ? std::string() : values.front();
 }
 
 std::vector<std::string> Split(const std::string& list, char separator) {
@@ -84,12 +94,12 @@ std::string Metainfo() {
 
 TEST(DesktopFiles, MimeDefinitionDeclaresTheWidgetPackageType) {
     const std::string mime = MimeTypes();
-    EXPECT_EQ(AllMatches(mime, "<mime-type type=\"([^\"]+)\""),
+    EXPECT_EQ(AllBetween(mime, "<mime-type type=\"", "\""),
               std::vector<std::string>{"application/widget"});
-    EXPECT_EQ(AllMatches(mime, "<glob pattern=\"([^\"]+)\""), std::vector<std::string>{"*.wgt"});
-    EXPECT_EQ(AllMatches(mime, "<sub-class-of type=\"([^\"]+)\""),
+    EXPECT_EQ(AllBetween(mime, "<glob pattern=\"", "\""), std::vector<std::string>{"*.wgt"});
+    EXPECT_EQ(AllBetween(mime, "<sub-class-of type=\"", "\""),
               std::vector<std::string>{"application/zip"});
-    EXPECT_EQ(AllMatches(mime, "<comment xml:lang=\"([^\"]+)\""), std::vector<std::string>{"ru"});
+    EXPECT_EQ(AllBetween(mime, "<comment xml:lang=\"", "\""), std::vector<std::string>{"ru"});
 }
 
 TEST(DesktopFiles, DesktopEntryLaunchesTheApplicationForItsFileType) {
@@ -98,46 +108,41 @@ TEST(DesktopFiles, DesktopEntryLaunchesTheApplicationForItsFileType) {
     std::map<std::string, std::string> entry = DesktopEntry(path);
     EXPECT_EQ(entry["Exec"], "kelvara %F");
     EXPECT_EQ(entry["Icon"], kId);
-    EXPECT_EQ(Split(entry["MimeType"], ';'),
-              AllMatches(MimeTypes(), "<mime-type type=\"([^\"]+)\""));
+    EXPECT_EQ(Split(entry["MimeType"], ';'), AllBetween(MimeTypes(), "<mime-type type=\"", "\""));
 }
 
 TEST(DesktopFiles, MetainfoDescribesTheSameApplication) {
     const std::string metainfo = Metainfo();
-    EXPECT_EQ(AllMatches(metainfo, "<id>([^<]*)</id>"), std::vector<std::string>{kId});
-    EXPECT_EQ(AllMatches(metainfo, "<launchable type=\"desktop-id\">([^<]*)</launchable>"),
+    EXPECT_EQ(AllBetween(metainfo, "<id>", "</id>"), std::vector<std::string>{kId});
+    EXPECT_EQ(AllBetween(metainfo, "<launchable type=\"desktop-id\">", "</launchable>"),
               std::vector<std::string>{kId + ".desktop"});
-    EXPECT_EQ(AllMatches(metainfo, "<icon type=\"stock\">([^<]*)</icon>"),
+    EXPECT_EQ(AllBetween(metainfo, "<icon type=\"stock\">", "</icon>"),
               std::vector<std::string>{kId});
-    EXPECT_EQ(AllMatches(metainfo, "<mediatype>([^<]*)</mediatype>"),
-              AllMatches(MimeTypes(), "<mime-type type=\"([^\"]+)\""));
-    std::vector<std::string> categories = AllMatches(metainfo, "<category>([^<]*)</category>");
+    EXPECT_EQ(AllBetween(metainfo, "<mediatype>", "</mediatype>"),
+              AllBetween(MimeTypes(), "<mime-type type=\"", "\""));
+    std::vector<std::string> categories = AllBetween(metainfo, "<category>", "</category>");
     EXPECT_EQ(categories,
               Split(DesktopEntry(Source("resources/" + kId + ".desktop"))["Categories"], ';'));
 }
 
 // The newest release (the first listed) is the version the programs print.
 TEST(DesktopFiles, MetainfoNewestReleaseIsTheProgramVersion) {
-    const std::vector<std::string> releases =
-        AllMatches(Metainfo(), "<release version=\"([^\"]+)\"");
+    const std::vector<std::string> releases = AllBetween(Metainfo(), "<release version=\"", "\"");
     ASSERT_FALSE(releases.empty());
     EXPECT_EQ(releases.front(), KELVARA_VERSION);
 }
 
 // Each screenshot's address ends in the name of a picture in docs/ whose size it states.
 TEST(DesktopFiles, MetainfoScreenshotsAreTheDocsPicturesAtTheirSizes) {
-    const std::regex image(
-        "<image type=\"source\" width=\"([0-9]+)\" height=\"([0-9]+)\">[^<]*/"
-        "([^/<]+)</image>");
-    const std::string metainfo = Metainfo();
     int count = 0;
-    for (auto it = std::sregex_iterator(metainfo.begin(), metainfo.end(), image);
-         it != std::sregex_iterator(); ++it, ++count) {
-        const std::string picture = Source("docs/" + (*it)[3].str());
+    for (const std::string& image : AllBetween(Metainfo(), "<image type=\"source\"", "</image>")) {
+        ++count;
+        const std::string address = image.substr(image.find('>') + 1);
+        const std::string picture = Source("docs/" + address.substr(address.rfind('/') + 1));
         ASSERT_TRUE(FileExists(picture)) << picture;
         const auto [width, height] = PngSize(picture);
-        EXPECT_EQ(std::to_string(width), (*it)[1].str()) << picture;
-        EXPECT_EQ(std::to_string(height), (*it)[2].str()) << picture;
+        EXPECT_EQ(std::to_string(width), Attribute(image, "width")) << picture;
+        EXPECT_EQ(std::to_string(height), Attribute(image, "height")) << picture;
     }
     EXPECT_EQ(count, 2);
 }
@@ -168,7 +173,7 @@ TEST(DesktopFiles, WindowIconIsTheApplicationIcon) {
 TEST(DesktopFiles, ManualPagesCarryTheProgramVersion) {
     for (const std::string page : {"kelvara.1", "kelvara-cli.1"}) {
         const std::vector<std::string> headers =
-            AllMatches(ReadFile(Source("docs/man/" + page)), "\n\\.TH ([^\n]*)");
+            AllBetween(ReadFile(Source("docs/man/" + page)), "\n.TH ", "\n");
         ASSERT_EQ(headers.size(), 1u) << page;
         EXPECT_NE(headers[0].find(std::string("\"Kelvara ") + KELVARA_VERSION + "\""),
                   std::string::npos)
