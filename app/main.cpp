@@ -1,11 +1,18 @@
 // Program start: the main window, then the viewer window (hidden), then the event loop.
 #include <QApplication>
+#include <iostream>
 
 #include "app/main_window.h"
+#include "app/program_info.h"
 #include "viewer/viewer_window.h"
 
 int main(int argc, char** argv) {
+    // --help and --version are answered before Qt starts: they need no display.
+    if (const std::optional<int> code =
+            kelvara::app::AnswerInformationOption(argc, argv, std::cout))
+        return *code;
     QApplication app(argc, argv);
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(kelvara::app::kApplicationId));
     kelvara::app::TForm1 form1;
     form1.FormCreate();
     kelvara::viewer::TForm2 form2;

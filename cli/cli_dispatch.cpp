@@ -25,9 +25,11 @@ constexpr Command kCommands[] = {
 };
 
 void PrintHelp(std::ostream& out) {
-    out << "usage: kelvara-cli COMMAND [ARGS...]\n\ncommands:\n";
+    out << "usage: kelvara-cli COMMAND [ARGS...]\n"
+           "       kelvara-cli --help | --version\n\ncommands:\n";
     for (const Command& c : kCommands)
         out << "  " << c.usage << "\n";
+    out << "\nexit codes: 0 success, 1 failure, 2 usage error. See kelvara-cli(1).\n";
 }
 
 }  // namespace
@@ -44,6 +46,10 @@ int Run(const Args& args, std::ostream& out, std::ostream& err) {
     }
     if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
         PrintHelp(out);
+        return 0;
+    }
+    if (args[0] == "--version") {
+        out << "kelvara-cli " << KELVARA_VERSION << "\n";
         return 0;
     }
     for (const Command& c : kCommands) {
