@@ -3,62 +3,53 @@
 // exits 0, while without the options the same environment makes it fail.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdlib>
 #include <string>
+#include <vector>
 
-#include "support/temp_folder.h"
+#include "platform/process.h"
+#include "testkit/cli_runner.h"
+#include "testkit/temp_folder.h"
 
 namespace kelvara::test {
 namespace {
 
-struct Output {
-    int code = -1;
-    std::string out, err;
-};
-
-// Runs `binary` through the shell with `prefix` (an env command) before it and the arguments
-// as written, without core files; stdout and stderr are captured separately.
-Output RunProgram(const TempFolder& dir, const std::string& prefix, const std::string& binary,
-                  const std::string& arguments) {
-    const std::string outFile = dir / "stdout.txt";
-    const std::string errFile = dir / "stderr.txt";
-    const std::string command = "ulimit -c 0; " + prefix + " '" + binary + "' " + arguments +
-                                " >'" + outFile + "' 2>'" + errFile + "'";
-    const int status = std::system(command.c_str());
-    Output output;
-    output.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    output.out = ReadFile(outFile);
-    output.err = ReadFile(errFile);
-    return output;
-}
+using platform::ProcessOptions;
+using platform::ProcessResult;
 
 bool StartsWith(const std::string& text, const std::string& prefix) {
     return text.compare(0, prefix.size(), prefix) == 0;
 }
 
 // No display of any kind, and Qt's platform either unset or one that does not exist.
-const char* const kNoDisplay[] = {
-    "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM",
-    "env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=no-such-platform",
+const ProcessOptions kNoDisplay[] = {
+    {{{"DISPLAY", std::nullopt},
+      {"WAYLAND_DISPLAY", std::nullopt},
+      {"QT_QPA_PLATFORM", std::nullopt}},
+     ""},
+    {{{"DISPLAY", std::nullopt},
+      {"WAYLAND_DISPLAY", std::nullopt},
+      {"QT_QPA_PLATFORM", std::string("no-such-platform")}},
+     ""},
 };
-const std::string kBrokenPlatform = kNoDisplay[1];
+const ProcessOptions& kBrokenPlatform = kNoDisplay[1];
+
+std::string Describe(const ProcessOptions& options) {
+    return options.environment.back().second.value_or("no platform");
+}
 
 TEST(VersionAndHelp, CliPrintsItsVersion) {
-    TempFolder dir;
-    for (const char* prefix : kNoDisplay) {
-        const Output version = RunProgram(dir, prefix, KELVARA_CLI_PATH, "--version");
-        EXPECT_EQ(version.code, 0) << prefix;
-        EXPECT_EQ(version.out, std::string("kelvara-cli ") + KELVARA_VERSION + "\n") << prefix;
-        EXPECT_EQ(version.err, "") << prefix;
+    for (const ProcessOptions& options : kNoDisplay) {
+        const ProcessResult version = platform::RunProcess(CliPath(), {"--version"}, options);
+        EXPECT_EQ(version.exitCode, 0) << Describe(options);
+        EXPECT_EQ(version.out, std::string("kelvara-cli ") + KELVARA_VERSION + "\n")
+            << Describe(options);
+        EXPECT_EQ(version.err, "") << Describe(options);
     }
 }
 
 TEST(VersionAndHelp, CliHelpNamesTheOptionsAndExitCodes) {
-    TempFolder dir;
-    const Output help = RunProgram(dir, "env", KELVARA_CLI_PATH, "--help");
-    EXPECT_EQ(help.code, 0);
+    const ProcessResult help = RunCli({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(StartsWith(help.out, "usage: kelvara-cli COMMAND")) << help.out;
     EXPECT_NE(help.out.find("--version"), std::string::npos) << help.out;
     EXPECT_NE(help.out.find("exit codes: 0 success, 1 failure, 2 usage error"), std::string::npos)
@@ -67,26 +58,29 @@ TEST(VersionAndHelp, CliHelpNamesTheOptionsAndExitCodes) {
 }
 
 TEST(VersionAndHelp, AppAnswersVersionWithoutADisplay) {
-    TempFolder dir;
-    for (const char* prefix : kNoDisplay) {
-        const Output version = RunProgram(dir, prefix, KELVARA_APP_PATH, "--version");
-        EXPECT_EQ(version.code, 0) << prefix;
-        EXPECT_EQ(version.out, std::string("kelvara ") + KELVARA_VERSION + "\n") << prefix;
-        EXPECT_EQ(version.err, "") << prefix;
+    for (const ProcessOptions& options : kNoDisplay) {
+        const ProcessResult version =
+            platform::RunProcess(KELVARA_APP_PATH, {"--version"}, options);
+        EXPECT_EQ(version.exitCode, 0) << Describe(options);
+        EXPECT_EQ(version.out, std::string("kelvara ") + KELVARA_VERSION + "\n")
+            << Describe(options);
+        EXPECT_EQ(version.err, "") << Describe(options);
     }
 }
 
 TEST(VersionAndHelp, AppAnswersHelpWithoutADisplay) {
-    TempFolder dir;
-    for (const char* prefix : kNoDisplay) {
-        for (const char* option : {"--help", "-h", "-platform xcb --help"}) {
-            const Output help = RunProgram(dir, prefix, KELVARA_APP_PATH, option);
-            EXPECT_EQ(help.code, 0) << prefix << " kelvara " << option;
+    const std::vector<std::vector<std::string>> optionSets = {
+        {"--help"}, {"-h"}, {"-platform", "xcb", "--help"}};
+    for (const ProcessOptions& options : kNoDisplay) {
+        for (const std::vector<std::string>& arguments : optionSets) {
+            const ProcessResult help = platform::RunProcess(KELVARA_APP_PATH, arguments, options);
+            const std::string what = Describe(options) + " kelvara " + arguments.front();
+            EXPECT_EQ(help.exitCode, 0) << what;
             EXPECT_TRUE(StartsWith(help.out, "usage: kelvara [--help | --version]"))
-                << prefix << " kelvara " << option << ":\n"
+                << what << ":\n"
                 << help.out;
             EXPECT_NE(help.out.find("print the version and exit"), std::string::npos) << help.out;
-            EXPECT_EQ(help.err, "") << prefix << " kelvara " << option;
+            EXPECT_EQ(help.err, "") << what;
         }
     }
 }
@@ -94,11 +88,12 @@ TEST(VersionAndHelp, AppAnswersHelpWithoutADisplay) {
 // The environment above really has no display: started normally, the application fails. So
 // does an option that comes after "--", which is not answered.
 TEST(VersionAndHelp, AppWithoutTheOptionsNeedsADisplay) {
-    TempFolder dir;
-    for (const char* arguments : {"", "-- --version"}) {
-        const Output run = RunProgram(dir, kBrokenPlatform, KELVARA_APP_PATH, arguments);
-        EXPECT_NE(run.code, 0) << "kelvara " << arguments;
-        EXPECT_EQ(run.out, "") << "kelvara " << arguments;
+    const std::vector<std::vector<std::string>> argumentSets = {{}, {"--", "--version"}};
+    for (const std::vector<std::string>& arguments : argumentSets) {
+        const ProcessResult run =
+            platform::RunProcess(KELVARA_APP_PATH, arguments, kBrokenPlatform);
+        EXPECT_NE(run.exitCode, 0) << arguments.size();
+        EXPECT_EQ(run.out, "") << arguments.size();
         EXPECT_NE(run.err.find("no-such-platform"), std::string::npos) << run.err;
     }
 }
@@ -106,11 +101,9 @@ TEST(VersionAndHelp, AppWithoutTheOptionsNeedsADisplay) {
 TEST(VersionAndHelp, AppReportsAnUnwritableOutput) {
     if (!FileExists("/dev/full"))
         GTEST_SKIP() << "no /dev/full";
-    TempFolder dir;
     const std::string command = "'" + std::string(KELVARA_APP_PATH) + "' --version >/dev/full";
-    const int status = std::system(command.c_str());
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 1);
+    const ProcessResult run = platform::RunProcess("sh", {"-c", command});
+    EXPECT_EQ(run.exitCode, 1) << run.err;
 }
 
 }  // namespace

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "cli/commands.h"
-#include "support/temp_folder.h"
+#include "testkit/temp_folder.h"
 
 namespace kelvara::test {
 namespace {
