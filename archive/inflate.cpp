@@ -26,32 +26,38 @@ constexpr size_t kCopyOverrun = 24;
 constexpr size_t kCopySlack = 32;
 static_assert(kCopySlack >= kCopyOverrun);
 
-inline uint64_t Load64(const uint8_t* p) {
+#if defined(__GNUC__) || defined(__clang__)
+#define KELVARA_ALWAYS_INLINE __attribute__((always_inline))
+#else
+#define KELVARA_ALWAYS_INLINE
+#endif
+
+KELVARA_ALWAYS_INLINE inline uint64_t Load64(const uint8_t* p) {
     uint64_t v;
     std::memcpy(&v, p, 8);
     return v;
 }
 
-inline void Store64(uint8_t* p, uint64_t v) {
+KELVARA_ALWAYS_INLINE inline void Store64(uint8_t* p, uint64_t v) {
     std::memcpy(p, &v, 8);
 }
 
-inline void Copy8(uint8_t* out, const uint8_t* src) {
+KELVARA_ALWAYS_INLINE inline void Copy8(uint8_t* out, const uint8_t* src) {
     Store64(out, Load64(src));
 }
 
-inline uint64_t LowBits(unsigned n) {
+KELVARA_ALWAYS_INLINE inline uint64_t LowBits(unsigned n) {
     return n >= 64 ? ~uint64_t{0} : (uint64_t{1} << n) - 1;
 }
 
 // The base of a length or distance entry plus its extra bits, which follow the code in bits.
-inline size_t EntryBase(uint32_t e, uint64_t bits) {
+KELVARA_ALWAYS_INLINE inline size_t EntryBase(uint32_t e, uint64_t bits) {
     return EntryValue(e) + ((bits & ((uint64_t{1} << EntryTotalBits(e)) - 1)) >> EntryCodeBits(e));
 }
 
 // Copies a match whose source may overlap the destination; may write up to kCopyOverrun bytes
 // past out + length (and never before out).
-inline void CopyMatch(uint8_t* out, size_t distance, size_t length) {
+KELVARA_ALWAYS_INLINE inline void CopyMatch(uint8_t* out, size_t distance, size_t length) {
     const uint8_t* src = out - distance;
     uint8_t* const end = out + length;
     if (distance >= 8) {
@@ -88,6 +94,168 @@ inline void CopyMatch(uint8_t* out, size_t distance, size_t length) {
         }
     }
 }
+
+enum class FastExit { kRoom, kEndOfBlock, kBadData };
+
+// What the fast loop works on: copied in from the decoder and back.
+struct FastState {
+    const uint8_t* in;
+    const uint8_t* inLimit;  // a round may start at or before it
+    uint64_t bits;
+    unsigned count;
+    uint8_t* out;
+    uint8_t* outEnd;
+    const uint8_t* windowStart;
+    const uint32_t* lit;
+    const uint32_t* dist;
+    size_t pendingLength = 0;
+    size_t pendingDistance = 0;
+    FastExit exit = FastExit::kRoom;
+};
+
+// The inner loop: runs while input and output have room for a whole round, with a 64-bit bit
+// buffer refilled without branches. After a refill it holds at least 56 bits, enough for up to
+// four literals from the root table or one length and distance (Deflate64's longest length takes
+// a second refill). The next literal/length entry is looked up before the match is copied.
+// It stops before a round that could need more than inLimit + 16 input bytes or could write a
+// literal past outEnd; a match is cut at outEnd and its rest left pending.
+KELVARA_ALWAYS_INLINE inline void FastLoop(FastState& f) {
+    const uint8_t* in = f.in;
+    const uint8_t* const inLimit = f.inLimit;
+    uint8_t* out = f.out;
+    uint8_t* const outEnd = f.outEnd;
+    uint8_t* const outLimit = outEnd - kFastOutput;
+    const uint8_t* const windowStart = f.windowStart;
+    const uint32_t* const lit = f.lit;
+    const uint32_t* const dist = f.dist;
+    constexpr uint64_t kLitMask = (uint64_t{1} << kLitRootBits) - 1;
+    constexpr uint64_t kDistMask = (uint64_t{1} << kDistRootBits) - 1;
+    uint64_t bits = f.bits;
+    unsigned count = f.count;
+    size_t pendingLength = 0;
+    size_t pendingDistance = 0;
+    FastExit exit = FastExit::kRoom;
+
+    // Loads the next eight input bytes above the bits held and keeps the whole bytes among
+    // them; the bits above the count are input too, so a second load just ORs the same bits in.
+    auto refill = [&] {
+        bits |= Load64(in) << count;
+        in += (63 - count) >> 3;
+        count |= 56;
+    };
+    auto consume = [&](uint32_t e) {
+        bits >>= EntryTotalBits(e);
+        count -= EntryTotalBits(e);
+    };
+    auto literal = [&](uint32_t e) { *out++ = static_cast<uint8_t>(EntryValue(e)); };
+
+    refill();
+    uint32_t e = lit[bits & kLitMask];
+    // At the top of each round the buffer holds 56 bits or more and e is the entry they start with.
+    while (in <= inLimit && out <= outLimit) {
+        if (e & kLiteralFlag) {
+            // Each root literal takes at most 11 bits: four of them leave 12 for the next look-up.
+            consume(e);
+            literal(e);
+            e = lit[bits & kLitMask];
+            if (e & kLiteralFlag) {
+                consume(e);
+                literal(e);
+                e = lit[bits & kLitMask];
+                if (e & kLiteralFlag) {
+                    consume(e);
+                    literal(e);
+                    e = lit[bits & kLitMask];
+                    if (e & kLiteralFlag) {
+                        consume(e);
+                        literal(e);
+                        e = lit[bits & kLitMask];
+                    }
+                }
+            }
+            refill();
+            continue;
+        }
+        if (e & (kLinkFlag | kEndFlag)) {
+            if (e & kLinkFlag) {
+                e = lit[EntryValue(e) + ((bits >> kLitRootBits) & LowBits(EntryCodeBits(e)))];
+                if (e & kLiteralFlag) {
+                    consume(e);
+                    literal(e);
+                    e = lit[bits & kLitMask];
+                    refill();
+                    continue;
+                }
+            }
+            if (e & kEndFlag) {
+                if (EntryValue(e) != 0) {
+                    exit = FastExit::kBadData;  // a code the block's tables leave unused
+                } else {
+                    consume(e);
+                    exit = FastExit::kEndOfBlock;
+                }
+                break;
+            }
+        }
+        size_t length = EntryBase(e, bits);
+        consume(e);
+        if (count < kMaxCodeBits + 14)  // only after Deflate64's 16 extra length bits
+            refill();
+        uint32_t d = dist[bits & kDistMask];
+        if (d & (kLinkFlag | kEndFlag)) {
+            if (d & kLinkFlag)
+                d = dist[EntryValue(d) + ((bits >> kDistRootBits) & LowBits(EntryCodeBits(d)))];
+            if (d & kEndFlag) {
+                exit = FastExit::kBadData;
+                break;
+            }
+        }
+        const size_t distance = EntryBase(d, bits);
+        consume(d);
+        refill();
+        e = lit[bits & kLitMask];
+        if (distance > static_cast<size_t>(out - windowStart)) {
+            exit = FastExit::kBadData;  // reaches back before the first output byte
+            break;
+        }
+        const size_t room = static_cast<size_t>(outEnd - out);
+        if (length > room) {  // the rest is copied into the next chunk
+            pendingLength = length - room;
+            pendingDistance = distance;
+            CopyMatch(out, distance, room);
+            out += room;
+            break;
+        }
+        CopyMatch(out, distance, length);
+        out += length;
+    }
+    f.in = in;
+    f.bits = bits;
+    f.count = count;
+    f.out = out;
+    f.pendingLength = pendingLength;
+    f.pendingDistance = pendingDistance;
+    f.exit = exit;
+}
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+// The same loop compiled for processors with BMI2, whose shifts and masks by a register count
+// take one instruction and leave the flags alone.
+__attribute__((target("bmi2"))) void FastLoopBmi2(FastState& f) {
+    FastLoop(f);
+}
+void FastLoopGeneric(FastState& f) {
+    FastLoop(f);
+}
+void RunFastLoop(FastState& f) {
+    static const bool bmi2 = __builtin_cpu_supports("bmi2");
+    bmi2 ? FastLoopBmi2(f) : FastLoopGeneric(f);
+}
+#else
+void RunFastLoop(FastState& f) {
+    FastLoop(f);
+}
+#endif
 
 }  // namespace
 
@@ -314,130 +482,31 @@ bool Inflater::CopyStored(uint8_t*& out, uint8_t* outEnd) {
     return true;
 }
 
-// The inner loop: runs while input and output have room for a whole round, with a 64-bit bit
-// buffer refilled without branches. After a refill it holds at least 56 bits, enough for up to
-// four literals from the root table or one length and distance (Deflate64's longest length takes
-// a second refill). The next literal/length entry is looked up before the match is copied.
-bool Inflater::DecodeFast(uint8_t*& outRef, uint8_t* outEnd) {
-    uint8_t* out = outRef;
-    const uint8_t* in = in_;
-    const uint8_t* const inStart = in_;
-    const uint8_t* const inLimit = inEnd_ - kFastRoundInput;
-    uint8_t* const outLimit = outEnd - kFastOutput;
-    const uint8_t* const windowStart = window_.get();
-    const uint32_t* const lit = litTable_;
-    const uint32_t* const dist = distTable_;
-    constexpr uint64_t kLitMask = (uint64_t{1} << kLitRootBits) - 1;
-    constexpr uint64_t kDistMask = (uint64_t{1} << kDistRootBits) - 1;
-    uint64_t bits = bits_;
-    unsigned count = bitCount_;
-    bool ok = true;
-
-    // Loads the next eight input bytes above the bits held and keeps the whole bytes among
-    // them; the bits above the count are input too, so a second load just ORs the same bits in.
-    auto refill = [&] {
-        bits |= Load64(in) << count;
-        in += (63 - count) >> 3;
-        count |= 56;
-    };
-    auto consume = [&](uint32_t e) {
-        bits >>= EntryTotalBits(e);
-        count -= EntryTotalBits(e);
-    };
-    auto literal = [&](uint32_t e) { *out++ = static_cast<uint8_t>(EntryValue(e)); };
-
-    refill();
-    uint32_t e = lit[bits & kLitMask];
-    // At the top of each round the buffer holds 56 bits or more and e is the entry they start with.
-    while (in <= inLimit && out <= outLimit) {
-        if (e & kLiteralFlag) {
-            // Each root literal takes at most 11 bits: four of them leave 12 for the next look-up.
-            consume(e);
-            literal(e);
-            e = lit[bits & kLitMask];
-            if (e & kLiteralFlag) {
-                consume(e);
-                literal(e);
-                e = lit[bits & kLitMask];
-                if (e & kLiteralFlag) {
-                    consume(e);
-                    literal(e);
-                    e = lit[bits & kLitMask];
-                    if (e & kLiteralFlag) {
-                        consume(e);
-                        literal(e);
-                        e = lit[bits & kLitMask];
-                    }
-                }
-            }
-            refill();
-            continue;
-        }
-        if (e & (kLinkFlag | kEndFlag)) {
-            if (e & kLinkFlag) {
-                e = lit[EntryValue(e) + ((bits >> kLitRootBits) & LowBits(EntryCodeBits(e)))];
-                if (e & kLiteralFlag) {
-                    consume(e);
-                    literal(e);
-                    e = lit[bits & kLitMask];
-                    refill();
-                    continue;
-                }
-            }
-            if (e & kEndFlag) {
-                if (EntryValue(e) != 0) {
-                    ok = false;  // a code the block's tables leave unused
-                } else {
-                    consume(e);
-                    state_ = State::kHeader;
-                }
-                break;
-            }
-        }
-        size_t length = EntryBase(e, bits);
-        consume(e);
-        if (count < kMaxCodeBits + 14)  // only after Deflate64's 16 extra length bits
-            refill();
-        uint32_t d = dist[bits & kDistMask];
-        if (d & (kLinkFlag | kEndFlag)) {
-            if (d & kLinkFlag)
-                d = dist[EntryValue(d) + ((bits >> kDistRootBits) & LowBits(EntryCodeBits(d)))];
-            if (d & kEndFlag) {
-                ok = false;
-                break;
-            }
-        }
-        const size_t distance = EntryBase(d, bits);
-        consume(d);
-        refill();
-        e = lit[bits & kLitMask];
-        if (distance > static_cast<size_t>(out - windowStart)) {
-            ok = false;  // reaches back before the first output byte
-            break;
-        }
-        const size_t room = static_cast<size_t>(outEnd - out);
-        if (length > room) {  // the rest is copied into the next chunk
-            pendingLength_ = length - room;
-            pendingDistance_ = distance;
-            length = room;
-        }
-        CopyMatch(out, distance, length);
-        out += length;
-        if (pendingLength_)
-            break;
-    }
-
+bool Inflater::DecodeFast(uint8_t*& out, uint8_t* outEnd) {
+    FastState f;
+    f.in = in_;
+    f.inLimit = inEnd_ - kFastRoundInput;
+    f.bits = bits_;
+    f.count = bitCount_;
+    f.out = out;
+    f.outEnd = outEnd;
+    f.windowStart = window_.get();
+    f.lit = litTable_;
+    f.dist = distTable_;
+    RunFastLoop(f);
     // Hand back whole unread bytes so the slow path and stored blocks see them; only bytes read
     // here, since those held before may no longer be in the input buffer.
-    const unsigned unread = std::min(count >> 3, static_cast<unsigned>(in - inStart));
-    in -= unread;
-    count -= unread * 8;
-    in_ = in;
-    bits_ = bits;
-    bitCount_ = count;
-    outRef = out;
+    const unsigned unread = std::min(f.count >> 3, static_cast<unsigned>(f.in - in_));
+    in_ = f.in - unread;
+    bits_ = f.bits;
+    bitCount_ = f.count - unread * 8;
+    out = f.out;
+    pendingLength_ = f.pendingLength;
+    pendingDistance_ = f.pendingDistance;
+    if (f.exit == FastExit::kEndOfBlock)
+        state_ = State::kHeader;
     // The fast loop never reads past the input it has, so its only failure is invalid data.
-    return ok || Fail(kMsgBadBlock);
+    return f.exit != FastExit::kBadData || Fail(kMsgBadBlock);
 }
 
 // One symbol at a time with bounds-checked input: near the end of the data or of the chunk.
