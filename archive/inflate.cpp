@@ -22,8 +22,8 @@ constexpr ptrdiff_t kFastOutput = 4;
 // The window buffer holds the history and several chunks, so the history is moved only now and
 // then; the slack takes what match copies write past the end of a match.
 constexpr size_t kChunksPerSlide = 4;
-constexpr size_t kCopyOverrun = 24;
-constexpr size_t kCopySlack = 32;
+constexpr size_t kCopyOverrun = 40;
+constexpr size_t kCopySlack = 48;
 static_assert(kCopySlack >= kCopyOverrun);
 
 #if defined(__GNUC__) || defined(__clang__)
@@ -61,12 +61,16 @@ KELVARA_ALWAYS_INLINE inline void CopyMatch(uint8_t* out, size_t distance, size_
     const uint8_t* src = out - distance;
     uint8_t* const end = out + length;
     if (distance >= 8) {
-        // Each word is read after the words before it are written, so overlap is harmless.
+        // Each word is read after the words before it are written, so overlap is harmless. Most
+        // matches are short: five words without a test cover them.
         Copy8(out, src);
         Copy8(out + 8, src + 8);
-        if (length > 16) {
-            out += 16;
-            src += 16;
+        Copy8(out + 16, src + 16);
+        Copy8(out + 24, src + 24);
+        Copy8(out + 32, src + 32);
+        if (length > 40) {
+            out += 40;
+            src += 40;
             do {
                 Copy8(out, src);
                 out += 8;
@@ -313,7 +317,17 @@ bool Inflater::Refill() {
 // Buffers whole input bytes until at least n bits are there; false when the input ends first.
 // The bits above the count are zero afterwards.
 bool Inflater::FillBits(unsigned n) {
-    bits_ &= LowBits(bitCount_);  // the fast loop may leave look-ahead bits above the count
+    if (bitCount_ >= n)
+        return true;
+    if (inEnd_ - in_ >= 8) {
+        // Whole bytes from one load, as in the fast loop: the bits above the count are either
+        // zero or the same input bits.
+        bits_ |= Load64(in_) << bitCount_;
+        in_ += (63 - bitCount_) >> 3;
+        bitCount_ |= 56;
+        return true;
+    }
+    bits_ &= LowBits(bitCount_);  // the zeros above the count stand in for input that isn't there
     while (bitCount_ < n) {
         if (in_ == inEnd_ && !Refill())
             return false;

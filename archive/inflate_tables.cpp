@@ -82,9 +82,10 @@ bool BuildTable(const uint8_t* lengths, unsigned count, unsigned rootBits, size_
             maxLength = len;
     }
     const size_t rootSize = size_t{1} << rootBits;
-    std::fill(table, table + rootSize, InvalidEntry(1));
-    if (maxLength == 0)
+    if (maxLength == 0) {
+        std::fill(table, table + rootSize, InvalidEntry(1));
         return true;
+    }
 
     unsigned offsets[kMaxCodeBits + 2] = {};
     for (unsigned len = 1; len <= kMaxCodeBits; ++len) {
@@ -96,21 +97,34 @@ bool BuildTable(const uint8_t* lengths, unsigned count, unsigned rootBits, size_
             sorted[offsets[lengths[s]]++] = static_cast<uint16_t>(s);
     }
 
+    // Root entries, shortest codes first. While the codes of length len are placed, the first
+    // 2^len entries stand for the whole root (entry i for every index whose low len bits are i),
+    // so each code is written once; that part is doubled before each longer length and at the
+    // end. Entries no code reaches keep the unusable entry they start with.
+    unsigned code = 0;
+    unsigned index = 0;
+    table[0] = table[1] = InvalidEntry(1);
+    size_t filled = 2;
+    const unsigned rootLength = std::min(maxLength, rootBits);
+    for (unsigned len = 1; len <= rootLength; ++len) {
+        if (len > 1) {
+            std::copy(table, table + filled, table + filled);
+            filled *= 2;
+        }
+        for (unsigned k = 0; k < lengthCount[len]; ++k, ++code)
+            table[ReverseBits(code, len)] = entryOf(sorted[index++], len);
+        code <<= 1;
+    }
+    for (; filled < rootSize; filled *= 2)
+        std::copy(table, table + filled, table + filled);
+
+    // Longer codes go to sub-tables of one width, one per root index that starts them.
     const unsigned subBits = maxLength > rootBits ? maxLength - rootBits : 0;
     const size_t subSize = size_t{1} << subBits;
     size_t nextSub = rootSize;
-    unsigned code = 0;
-    unsigned index = 0;
-    for (unsigned len = 1; len <= maxLength; ++len) {
+    for (unsigned len = rootBits + 1; len <= maxLength; ++len) {
         for (unsigned k = 0; k < lengthCount[len]; ++k, ++code) {
-            const unsigned symbol = sorted[index++];
             const unsigned reversed = ReverseBits(code, len);
-            const uint32_t entry = entryOf(symbol, len);
-            if (len <= rootBits) {
-                for (size_t i = reversed; i < rootSize; i += size_t{1} << len)
-                    table[i] = entry;
-                continue;
-            }
             uint32_t& root = table[reversed & (rootSize - 1)];
             if (!(root & kLinkFlag)) {
                 if (nextSub + subSize > capacity)
@@ -120,6 +134,7 @@ bool BuildTable(const uint8_t* lengths, unsigned count, unsigned rootBits, size_
                 nextSub += subSize;
             }
             uint32_t* sub = table + EntryValue(root);
+            const uint32_t entry = entryOf(sorted[index++], len);
             for (size_t i = reversed >> rootBits; i < subSize; i += size_t{1} << (len - rootBits))
                 sub[i] = entry;
         }
