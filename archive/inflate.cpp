@@ -119,10 +119,11 @@ struct FastState {
 
 // The inner loop: runs while input and output have room for a whole round, with a 64-bit bit
 // buffer refilled without branches. After a refill it holds at least 56 bits, enough for up to
-// four literals from the root table or one length and distance (Deflate64's longest length takes
-// a second refill). The next literal/length entry is looked up before the match is copied.
-// It stops before a round that could need more than inLimit + 16 input bytes or could write a
-// literal past outEnd; a match is cut at outEnd and its rest left pending.
+// four literals from the root table or one length and distance (Deflate64's longer lengths and
+// distances take a second refill). The next literal/length entry is looked up before the match is
+// copied. It stops before a round that could need more than inLimit + 16 input bytes or could write
+// a literal past outEnd; a match is cut at outEnd and its rest left pending.
+template <bool kDeflate64>
 KELVARA_ALWAYS_INLINE inline void FastLoop(FastState& f) {
     const uint8_t* in = f.in;
     const uint8_t* const inLimit = f.inLimit;
@@ -203,7 +204,8 @@ KELVARA_ALWAYS_INLINE inline void FastLoop(FastState& f) {
         }
         size_t length = EntryBase(e, bits);
         consume(e);
-        if (count < kMaxCodeBits + 14)  // only after Deflate64's 16 extra length bits
+        // A Deflate length and distance take at most 20 + 28 bits; Deflate64's take up to 31 + 29.
+        if constexpr (kDeflate64)
             refill();
         uint32_t d = dist[bits & kDistMask];
         if (d & (kLinkFlag | kEndFlag)) {
@@ -216,8 +218,10 @@ KELVARA_ALWAYS_INLINE inline void FastLoop(FastState& f) {
         }
         const size_t distance = EntryBase(d, bits);
         consume(d);
-        refill();
+        // Right after a refill all 64 bits are input, and at most 48 are used since (29 after
+        // Deflate64's second refill), so the next entry is looked up while the buffer refills.
         e = lit[bits & kLitMask];
+        refill();
         if (distance > static_cast<size_t>(out - windowStart)) {
             exit = FastExit::kBadData;  // reaches back before the first output byte
             break;
@@ -245,19 +249,24 @@ KELVARA_ALWAYS_INLINE inline void FastLoop(FastState& f) {
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 // The same loop compiled for processors with BMI2, whose shifts and masks by a register count
 // take one instruction and leave the flags alone.
+template <bool kDeflate64>
 __attribute__((target("bmi2"))) void FastLoopBmi2(FastState& f) {
-    FastLoop(f);
+    FastLoop<kDeflate64>(f);
 }
+template <bool kDeflate64>
 void FastLoopGeneric(FastState& f) {
-    FastLoop(f);
+    FastLoop<kDeflate64>(f);
 }
-void RunFastLoop(FastState& f) {
+void RunFastLoop(FastState& f, bool deflate64) {
     static const bool bmi2 = __builtin_cpu_supports("bmi2");
-    bmi2 ? FastLoopBmi2(f) : FastLoopGeneric(f);
+    if (deflate64)
+        bmi2 ? FastLoopBmi2<true>(f) : FastLoopGeneric<true>(f);
+    else
+        bmi2 ? FastLoopBmi2<false>(f) : FastLoopGeneric<false>(f);
 }
 #else
-void RunFastLoop(FastState& f) {
-    FastLoop(f);
+void RunFastLoop(FastState& f, bool deflate64) {
+    deflate64 ? FastLoop<true>(f) : FastLoop<false>(f);
 }
 #endif
 
@@ -507,7 +516,7 @@ bool Inflater::DecodeFast(uint8_t*& out, uint8_t* outEnd) {
     f.windowStart = window_.get();
     f.lit = litTable_;
     f.dist = distTable_;
-    RunFastLoop(f);
+    RunFastLoop(f, variant_ == DeflateVariant::kDeflate64);
     // Hand back whole unread bytes so the slow path and stored blocks see them; only bytes read
     // here, since those held before may no longer be in the input buffer.
     const unsigned unread = std::min(f.count >> 3, static_cast<unsigned>(f.in - in_));
