@@ -46,6 +46,12 @@ KELVARA_ALWAYS_INLINE inline void Copy8(uint8_t* out, const uint8_t* src) {
     Store64(out, Load64(src));
 }
 
+KELVARA_ALWAYS_INLINE inline void Copy16(uint8_t* out, const uint8_t* src) {
+    uint8_t v[16];
+    std::memcpy(v, src, 16);
+    std::memcpy(out, v, 16);
+}
+
 KELVARA_ALWAYS_INLINE inline uint64_t LowBits(unsigned n) {
     return n >= 64 ? ~uint64_t{0} : (uint64_t{1} << n) - 1;
 }
@@ -71,11 +77,19 @@ KELVARA_ALWAYS_INLINE inline void CopyMatch(uint8_t* out, size_t distance, size_
         if (length > 40) {
             out += 40;
             src += 40;
-            do {
-                Copy8(out, src);
-                out += 8;
-                src += 8;
-            } while (out < end);
+            if (distance >= 16) {
+                do {
+                    Copy16(out, src);
+                    out += 16;
+                    src += 16;
+                } while (out < end);
+            } else {
+                do {
+                    Copy8(out, src);
+                    out += 8;
+                    src += 8;
+                } while (out < end);
+            }
         }
     } else if (distance == 1) {
         const uint64_t v = uint64_t{0x0101010101010101} * *src;
