@@ -1,10 +1,15 @@
 // Huffman decoding tables for the Deflate decoder.
 //
-// A table entry is value << 16 | flags << 8 | bits. `bits` is how many input bits the entry
-// consumes. Flags: kLink marks a root entry pointing at a sub-table (value = its offset, low five
-// flag bits = its index width); kEnd marks the end-of-block code (value 0) or an unusable code
-// (value 1); kLiteral marks a literal byte; otherwise the low five flag bits are the number of
-// extra bits that follow and value is the base length or distance.
+// A table entry carries the whole result of one look-up: value << 16 | flags | codeBits << 8 |
+// totalBits. totalBits is how many input bits the symbol takes with its extra bits (at most 31),
+// so one shift consumes both; codeBits is the length of the code alone, so the extra bits are
+// (input & LowBits(totalBits)) >> codeBits, added to value. Entries of sub-tables give the whole
+// code's length, root bits included.
+//
+// Flags: kLiteralFlag marks a literal byte (value); kEndFlag marks the end-of-block code (value 0)
+// or a code the block may not use (value 1); kLinkFlag marks a root entry that points at a
+// sub-table (value = its offset, codeBits = the width of its index, taken from the input bits
+// above the root's). Any other entry is a length or a distance: value is its base.
 #pragma once
 
 #include <cstddef>
@@ -14,11 +19,11 @@
 
 namespace kelvara::archive {
 
-constexpr uint32_t kLinkFlag = 0x8000;
-constexpr uint32_t kEndFlag = 0x4000;
-constexpr uint32_t kLiteralFlag = 0x2000;
+constexpr uint32_t kLiteralFlag = 0x8000;
+constexpr uint32_t kLinkFlag = 0x4000;
+constexpr uint32_t kEndFlag = 0x2000;
 
-constexpr unsigned kLitRootBits = 10;
+constexpr unsigned kLitRootBits = 11;
 constexpr unsigned kDistRootBits = 8;
 constexpr unsigned kCodeLengthRootBits = 7;
 constexpr unsigned kMaxCodeBits = 15;
@@ -26,6 +31,16 @@ constexpr unsigned kMaxCodeBits = 15;
 constexpr size_t kLitTableSize = (1u << kLitRootBits) + 288 * (1u << (kMaxCodeBits - kLitRootBits));
 constexpr size_t kDistTableSize =
     (1u << kDistRootBits) + 32 * (1u << (kMaxCodeBits - kDistRootBits));
+
+inline unsigned EntryTotalBits(uint32_t e) {
+    return e & 0xFF;
+}
+inline unsigned EntryCodeBits(uint32_t e) {
+    return (e >> 8) & 0xF;
+}
+inline uint32_t EntryValue(uint32_t e) {
+    return e >> 16;
+}
 
 struct HuffmanTables {
     uint32_t lit[kLitTableSize];
