@@ -56,12 +56,13 @@ void TIdatReader::NextChunk() {
     crc_ = uint32_t(crc32(0L, kIdatName, 4));
 }
 
-bool TIdatReader::Inflate(uint8_t* out, size_t count) {
+size_t TIdatReader::Inflate(uint8_t* out, size_t count) {
     stream_.next_out = out;
     stream_.avail_out = uInt(count);
+    produced_ = 0;
     while (stream_.avail_out > 0) {
         if (streamEnded_) {
-            return false;
+            break;
         }
         if (stream_.avail_in == 0) {
             if (remaining_ == 0) {
@@ -71,13 +72,14 @@ bool TIdatReader::Inflate(uint8_t* out, size_t count) {
             ReadBlock();
         }
         const int result = inflate(&stream_, Z_NO_FLUSH);
+        produced_ = size_t(stream_.next_out - out);
         if (result == Z_STREAM_END) {
             streamEnded_ = true;
         } else if (result != Z_OK && result != Z_BUF_ERROR) {
             throw EPNGZLIBError(ZlibMessage(stream_, result));
         }
     }
-    return true;
+    return produced_;
 }
 
 void TIdatReader::Finish() {
