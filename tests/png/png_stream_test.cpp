@@ -1,0 +1,229 @@
+// The image data stream at larger sizes: images whose inflated data spans many reads of the
+// decoder, the check value at the end of the zlib stream wherever it falls, and the Adler-32.
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <cstring>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "png/png_checksum.h"
+#include "png/png_errors.h"
+#include "png/png_graphic.h"
+
+namespace kelvara::png {
+namespace {
+
+std::string BigEndian(uint32_t value) {
+    return {char(value >> 24), char(value >> 16), char(value >> 8), char(value)};
+}
+
+std::string Chunk(const std::string& name, const std::string& data) {
+    const std::string body = name + data;
+    const uLong crc = crc32(0L, reinterpret_cast<const Bytef*>(body.data()), uInt(body.size()));
+    return BigEndian(uint32_t(data.size())) + body + BigEndian(uint32_t(crc));
+}
+
+std::string Deflate(const std::string& raw) {
+    uLongf size = compressBound(uLong(raw.size()));
+    std::string out(size, '\0');
+    compress2(reinterpret_cast<Bytef*>(out.data()), &size,
+              reinterpret_cast<const Bytef*>(raw.data()), uLong(raw.size()), 6);
+    out.resize(size);
+    return out;
+}
+
+// A file of the given header whose zlib stream is cut into IDAT chunks of `piece` bytes.
+std::string File(uint32_t width, uint32_t height, int depth, int colorType, bool interlaced,
+                 const std::string& stream, size_t piece) {
+    std::string file = std::string("\x89PNG\r\n\x1a\n", 8) +
+                       Chunk("IHDR", BigEndian(width) + BigEndian(height) + char(depth) +
+                                         char(colorType) + '\0' + '\0' + char(interlaced));
+    for (size_t at = 0; at < stream.size(); at += piece) {
+        file += Chunk("IDAT", stream.substr(at, piece));
+    }
+    return file + Chunk("IEND", "");
+}
+
+struct Pass {
+    uint32_t x0, y0, dx, dy;
+};
+constexpr Pass kAdam7[7] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
+                            {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
+constexpr Pass kPlain[1] = {{0, 0, 1, 1}};
+
+// Sample c of pixel (x, y) of the test pictures.
+uint8_t Sample(uint32_t x, uint32_t y, unsigned c) {
+    return uint8_t((x * 7 + y * 3 + c * 50) ^ (x * y >> 4));
+}
+
+// Filtered data of an image with `channels` bytes per pixel; the filter type of each row
+// cycles through 0 to 4.
+std::string Filtered(uint32_t width, uint32_t height, unsigned channels, bool interlaced) {
+    std::string raw;
+    const Pass* passes = interlaced ? kAdam7 : kPlain;
+    for (int p = 0; p < (interlaced ? 7 : 1); ++p) {
+        const Pass& pass = passes[p];
+        if (width <= pass.x0 || height <= pass.y0) {
+            continue;
+        }
+        const uint32_t columns = (width - pass.x0 + pass.dx - 1) / pass.dx;
+        const size_t bytes = size_t(columns) * channels;
+        std::vector<uint8_t> above(bytes, 0), row(bytes);
+        for (uint32_t y = pass.y0, r = 0; y < height; y += pass.dy, ++r) {
+            for (uint32_t i = 0; i < columns; ++i) {
+                for (unsigned c = 0; c < channels; ++c) {
+                    row[size_t(i) * channels + c] = Sample(pass.x0 + i * pass.dx, y, c);
+                }
+            }
+            const int type = int((r + p) % 5);
+            raw += char(type);
+            for (size_t i = 0; i < bytes; ++i) {
+                const int a = i >= channels ? row[i - channels] : 0;
+                const int b = above[i];
+                const int c = i >= channels ? above[i - channels] : 0;
+                int predicted = 0;
+                if (type == 1) {
+                    predicted = a;
+                } else if (type == 2) {
+                    predicted = b;
+                } else if (type == 3) {
+                    predicted = (a + b) / 2;
+                } else if (type == 4) {
+                    const int pa = std::abs(b - c), pb = std::abs(a - c),
+                              pc = std::abs(a + b - 2 * c);
+                    predicted = pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
+                }
+                raw += char(row[i] - predicted);
+            }
+            above.swap(row);
+        }
+    }
+    return raw;
+}
+
+void Load(TPngGraphic& graphic, const std::string& file) {
+    std::istringstream stream(file);
+    graphic.LoadFromStream(stream);
+}
+
+// The stores of an 8-bit RGBA image made of Sample; rows from `fromRow` on are expected to be
+// zero (not decoded).
+void ExpectRgbaPixels(const TPngGraphic& graphic, uint32_t fromRow = UINT32_MAX) {
+    const TPngImage& image = graphic.Header().Image();
+    for (uint32_t y = 0; y < image.height; ++y) {
+        for (uint32_t x = 0; x < image.width; ++x) {
+            const uint8_t* bgr = image.BitmapRow(y) + size_t(x) * 3;
+            const bool zero = y >= fromRow;
+            ASSERT_EQ(bgr[2], zero ? 0 : Sample(x, y, 0)) << x << "," << y;
+            ASSERT_EQ(bgr[1], zero ? 0 : Sample(x, y, 1)) << x << "," << y;
+            ASSERT_EQ(bgr[0], zero ? 0 : Sample(x, y, 2)) << x << "," << y;
+            ASSERT_EQ(image.AlphaRow(y)[x], zero ? 0 : Sample(x, y, 3)) << x << "," << y;
+        }
+    }
+}
+
+// The same for a 16-bit RGBA image whose sample bytes (high, low) are Sample(x, y, 0..7).
+void ExpectRgba16Pixels(TPngGraphic& graphic) {
+    TPngImage& image = graphic.Header().Image();
+    for (uint32_t y = 0; y < image.height; ++y) {
+        for (uint32_t x = 0; x < image.width; ++x) {
+            const uint8_t* high = image.BitmapRow(y) + size_t(x) * 3;
+            const uint8_t* low = image.LowRow(y) + size_t(x) * 3;
+            for (unsigned c = 0; c < 3; ++c) {
+                ASSERT_EQ(high[2 - c], Sample(x, y, 2 * c)) << x << "," << y;
+                ASSERT_EQ(low[2 - c], Sample(x, y, 2 * c + 1)) << x << "," << y;
+            }
+            ASSERT_EQ(image.AlphaRow(y)[x], Sample(x, y, 6)) << x << "," << y;
+        }
+    }
+}
+
+TEST(PngStreamTest, LargeImagesDecodeWholeInEveryLayout) {
+    // 1.2 MB of RGBA, far more than the decoder inflates at a time, in odd sizes.
+    for (const bool interlaced : {false, true}) {
+        for (const size_t piece : {size_t(65536), size_t(70001), size_t(1) << 24}) {
+            const std::string file =
+                File(613, 487, 8, 6, interlaced, Deflate(Filtered(613, 487, 4, interlaced)), piece);
+            TPngGraphic graphic;
+            Load(graphic, file);
+            ExpectRgbaPixels(graphic);
+        }
+    }
+    // Rows of 256 KiB and of 512 KiB, as wide as the decoder's batch and wider.
+    TPngGraphic wide;
+    for (const bool interlaced : {false, true}) {
+        Load(wide,
+             File(65535, 3, 8, 6, interlaced, Deflate(Filtered(65535, 3, 4, interlaced)), 65536));
+        ExpectRgbaPixels(wide);
+        Load(wide,
+             File(65535, 3, 16, 6, interlaced, Deflate(Filtered(65535, 3, 8, interlaced)), 65536));
+        ExpectRgba16Pixels(wide);
+    }
+}
+
+TEST(PngStreamTest, AStreamEndingEarlyInALargeImageLeavesTheRestZero) {
+    const uint32_t width = 500, height = 400;
+    const std::string raw = Filtered(width, height, 4, false);
+    const size_t line = size_t(width) * 4 + 1;
+    // 300 rows and a half.
+    TPngGraphic graphic;
+    Load(graphic,
+         File(width, height, 8, 6, false, Deflate(raw.substr(0, line * 300 + line / 2)), 65536));
+    ExpectRgbaPixels(graphic, 300);
+}
+
+TEST(PngStreamTest, TheCheckValueOfTheStreamIsVerifiedWhenTheImageEndsWithIt) {
+    const std::string raw = Filtered(61, 47, 4, true);
+    const std::string stream = Deflate(raw);
+    for (const size_t piece : {size_t(1), size_t(2), size_t(3), size_t(5), stream.size()}) {
+        TPngGraphic graphic;
+        Load(graphic, File(61, 47, 8, 6, true, stream, piece));
+        ExpectRgbaPixels(graphic);
+    }
+    // The check value lies in the data read last; each of its bytes counts.
+    for (size_t byte = 1; byte <= 4; ++byte) {
+        std::string damaged = stream;
+        damaged[damaged.size() - byte] ^= 0x20;
+        for (const size_t piece : {damaged.size() - 12, damaged.size()}) {
+            TPngGraphic graphic;
+            try {
+                Load(graphic, File(61, 47, 8, 6, true, damaged, piece));
+                FAIL() << "a wrong check value was accepted " << piece << " " << byte;
+            } catch (const EPNGZLIBError& error) {
+                const std::string text = error.what();
+                EXPECT_EQ(text.substr(text.size() - 20), "incorrect data check");
+            }
+        }
+    }
+    // Stream data beyond the image is not inflated, so its check value is never reached.
+    std::string longer = Deflate(raw + std::string(100000, '\x01'));
+    longer.back() ^= 1;
+    TPngGraphic graphic;
+    Load(graphic, File(61, 47, 8, 6, true, longer, 65536));
+    ExpectRgbaPixels(graphic);
+}
+
+TEST(PngStreamTest, Adler32MatchesZlib) {
+    std::mt19937 random(7);
+    std::vector<uint8_t> data(200000);
+    for (auto& byte : data) {
+        byte = random() % 3 == 0 ? 255 : uint8_t(random());
+    }
+    for (const size_t size : {0, 1, 15, 16, 17, 63, 5551, 5552, 5553, 11104, 65536, 200000 - 7}) {
+        for (const size_t offset : {0, 1, 7}) {
+            for (const uint32_t start : {1u, 65520u << 16 | 65520u, 0x12345678u % 65521u}) {
+                const uLong expected = adler32(start, data.data() + offset, uInt(size));
+                EXPECT_EQ(Adler32(start, data.data() + offset, size), expected)
+                    << size << " " << offset << " " << start;
+            }
+        }
+    }
+    const std::vector<uint8_t> ones(1 << 20, 255);
+    EXPECT_EQ(Adler32(1, ones.data(), ones.size()), adler32(1, ones.data(), uInt(ones.size())));
+}
+
+}  // namespace
+}  // namespace kelvara::png
