@@ -12,6 +12,7 @@
 #include "png/png_checksum.h"
 #include "png/png_errors.h"
 #include "png/png_graphic.h"
+#include "png/png_scanline.h"
 
 namespace kelvara::png {
 namespace {
@@ -223,6 +224,53 @@ TEST(PngStreamTest, Adler32MatchesZlib) {
     }
     const std::vector<uint8_t> ones(1 << 20, 255);
     EXPECT_EQ(Adler32(1, ones.data(), ones.size()), adler32(1, ones.data(), uInt(ones.size())));
+}
+
+// The filters as the standard states them, a byte at a time.
+std::vector<uint8_t> ReferenceUnfilter(int type, std::vector<uint8_t> line,
+                                       const std::vector<uint8_t>& above, size_t distance) {
+    for (size_t i = 0; i < line.size(); ++i) {
+        const int a = i >= distance ? line[i - distance] : 0;
+        const int b = above[i];
+        const int c = i >= distance ? above[i - distance] : 0;
+        int predicted = 0;
+        if (type == 1) {
+            predicted = a;
+        } else if (type == 2) {
+            predicted = b;
+        } else if (type == 3) {
+            predicted = (a + b) / 2;
+        } else if (type == 4) {
+            const int p = a + b - c;
+            const int pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
+            predicted = pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
+        }
+        line[i] = uint8_t(line[i] + predicted);
+    }
+    return line;
+}
+
+TEST(PngStreamTest, UnfilteringMatchesTheStandardForEveryPixelSize) {
+    std::mt19937 random(11);
+    for (const size_t distance : {1, 2, 3, 4, 6, 8}) {
+        for (int type = 0; type <= 6; ++type) {
+            for (const size_t pixels : {1, 2, 3, 5, 16, 17, 100}) {
+                for (int trial = 0; trial < 20; ++trial) {
+                    const size_t bytes = pixels * distance;
+                    // Few distinct values make ties between the predictors common.
+                    const unsigned spread = trial % 2 ? 256 : 3;
+                    std::vector<uint8_t> line(bytes), above(bytes);
+                    for (size_t i = 0; i < bytes; ++i) {
+                        line[i] = uint8_t(random() % spread * (trial % 4 < 2 ? 1 : 127));
+                        above[i] = uint8_t(random() % spread * (trial % 4 < 2 ? 1 : 127));
+                    }
+                    const auto expected = ReferenceUnfilter(type, line, above, distance);
+                    UnfilterScanline(uint8_t(type), line.data(), above.data(), bytes, distance);
+                    ASSERT_EQ(line, expected) << distance << " " << type << " " << pixels;
+                }
+            }
+        }
+    }
 }
 
 }  // namespace
