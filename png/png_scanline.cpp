@@ -6,6 +6,10 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__) || defined(__i386__)
+#include <tmmintrin.h>
+#define KELVARA_PNG_SSSE3 1
+#endif
 
 namespace kelvara::png {
 
@@ -156,6 +160,43 @@ void PutPacked(uint8_t* row, uint32_t x, unsigned bits, unsigned value) {
     row[bit >> 3] = uint8_t((row[bit >> 3] & ~mask) | (value << shift));
 }
 
+#if defined(KELVARA_PNG_SSSE3)
+bool HasSsse3() {
+    static const bool has = __builtin_cpu_supports("ssse3");
+    return has;
+}
+
+// Red, green, blue (and alpha) samples into blue, green, red pixels of the bitmap (and the
+// alpha map), four pixels a step; returns how many pixels were done. The 16-byte stores reach
+// four bytes past the pixels they place, which the next step overwrites, so the last pixels
+// are left to the caller.
+__attribute__((target("ssse3"))) uint32_t SwapRgbaRows(const uint8_t* in, uint32_t count,
+                                                       uint8_t* out, uint8_t* alpha) {
+    const __m128i order = _mm_setr_epi8(2, 1, 0, 6, 5, 4, 10, 9, 8, 14, 13, 12, 3, 7, 11, 15);
+    uint32_t i = 0;
+    for (; i + 6 <= count; i += 4) {
+        const __m128i pixels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 4 * i));
+        const __m128i swapped = _mm_shuffle_epi8(pixels, order);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 3 * i), swapped);
+        const auto alphas = uint32_t(_mm_cvtsi128_si32(_mm_srli_si128(swapped, 12)));
+        std::memcpy(alpha + i, &alphas, 4);
+    }
+    return i;
+}
+
+// The same for red, green, blue samples.
+__attribute__((target("ssse3"))) uint32_t SwapRgbRows(const uint8_t* in, uint32_t count,
+                                                      uint8_t* out) {
+    const __m128i order = _mm_setr_epi8(2, 1, 0, 5, 4, 3, 8, 7, 6, 11, 10, 9, -1, -1, -1, -1);
+    uint32_t i = 0;
+    for (; i + 6 <= count; i += 4) {
+        const __m128i pixels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 3 * i));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 3 * i), _mm_shuffle_epi8(pixels, order));
+    }
+    return i;
+}
+#endif
+
 }  // namespace
 
 unsigned ChannelsOf(uint8_t colorType) {
@@ -282,7 +323,15 @@ void TScanlineConverter::ConvertColour(const uint8_t* line, uint32_t count, uint
         const size_t outStep = size_t(dx) * 3;
         if (withAlpha && dx == 1 && gammaIsIdentity) {
             // The common case without gamma correction: a plain byte shuffle.
-            for (uint32_t i = 0; i < count; ++i, in += 4, out += 3) {
+            uint32_t i = 0;
+#if defined(KELVARA_PNG_SSSE3)
+            if (HasSsse3()) {
+                i = SwapRgbaRows(in, count, out, alpha + x0);
+                in += size_t(i) * 4;
+                out += size_t(i) * 3;
+            }
+#endif
+            for (; i < count; ++i, in += 4, out += 3) {
                 out[0] = in[2];
                 out[1] = in[1];
                 out[2] = in[0];
@@ -297,7 +346,15 @@ void TScanlineConverter::ConvertColour(const uint8_t* line, uint32_t count, uint
                 *a = in[3];
             }
         } else {
-            for (uint32_t i = 0; i < count; ++i, in += 3, out += outStep) {
+            uint32_t i = 0;
+#if defined(KELVARA_PNG_SSSE3)
+            if (dx == 1 && gammaIsIdentity && HasSsse3()) {
+                i = SwapRgbRows(in, count, out);
+                in += size_t(i) * 3;
+                out += size_t(i) * 3;
+            }
+#endif
+            for (; i < count; ++i, in += 3, out += outStep) {
                 out[0] = gamma[in[2]];
                 out[1] = gamma[in[1]];
                 out[2] = gamma[in[0]];

@@ -126,6 +126,19 @@ void ExpectRgbaPixels(const TPngGraphic& graphic, uint32_t fromRow = UINT32_MAX)
     }
 }
 
+// The bitmap of an 8-bit RGB image made of Sample.
+void ExpectRgbPixels(const TPngGraphic& graphic) {
+    const TPngImage& image = graphic.Header().Image();
+    for (uint32_t y = 0; y < image.height; ++y) {
+        for (uint32_t x = 0; x < image.width; ++x) {
+            const uint8_t* bgr = image.BitmapRow(y) + size_t(x) * 3;
+            ASSERT_EQ(bgr[2], Sample(x, y, 0)) << x << "," << y;
+            ASSERT_EQ(bgr[1], Sample(x, y, 1)) << x << "," << y;
+            ASSERT_EQ(bgr[0], Sample(x, y, 2)) << x << "," << y;
+        }
+    }
+}
+
 // The same for a 16-bit RGBA image whose sample bytes (high, low) are Sample(x, y, 0..7).
 void ExpectRgba16Pixels(TPngGraphic& graphic) {
     TPngImage& image = graphic.Header().Image();
@@ -151,6 +164,21 @@ TEST(PngStreamTest, LargeImagesDecodeWholeInEveryLayout) {
             TPngGraphic graphic;
             Load(graphic, file);
             ExpectRgbaPixels(graphic);
+            Load(graphic, File(613, 487, 8, 2, interlaced,
+                               Deflate(Filtered(613, 487, 3, interlaced)), piece));
+            ExpectRgbPixels(graphic);
+        }
+    }
+    // Narrow images, the rows shorter than a step of the vectorised loops.
+    for (uint32_t width = 1; width <= 9; ++width) {
+        for (const bool interlaced : {false, true}) {
+            TPngGraphic graphic;
+            Load(graphic, File(width, 11, 8, 6, interlaced,
+                               Deflate(Filtered(width, 11, 4, interlaced)), 65536));
+            ExpectRgbaPixels(graphic);
+            Load(graphic, File(width, 11, 8, 2, interlaced,
+                               Deflate(Filtered(width, 11, 3, interlaced)), 65536));
+            ExpectRgbPixels(graphic);
         }
     }
     // Rows of 256 KiB and of 512 KiB, as wide as the decoder's batch and wider.
