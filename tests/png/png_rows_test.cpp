@@ -1,5 +1,7 @@
-// The image data stream at larger sizes: images whose inflated data spans many reads of the
-// decoder, the check value at the end of the zlib stream wherever it falls, and the Adler-32.
+// The row-at-a-time paths of decoding and drawing against plain definitions: images whose
+// inflated data spans many reads of the decoder, the check value at the end of the zlib
+// stream wherever it falls, the Adler-32, unfiltering, and drawing at natural size against
+// the scaling path.
 #include <gtest/gtest.h>
 #include <zlib.h>
 
@@ -12,6 +14,7 @@
 #include "png/png_checksum.h"
 #include "png/png_errors.h"
 #include "png/png_graphic.h"
+#include "png/png_render.h"
 #include "png/png_scanline.h"
 
 namespace kelvara::png {
@@ -155,7 +158,7 @@ void ExpectRgba16Pixels(TPngGraphic& graphic) {
     }
 }
 
-TEST(PngStreamTest, LargeImagesDecodeWholeInEveryLayout) {
+TEST(PngRowsTest, LargeImagesDecodeWholeInEveryLayout) {
     // 1.2 MB of RGBA, far more than the decoder inflates at a time, in odd sizes.
     for (const bool interlaced : {false, true}) {
         for (const size_t piece : {size_t(65536), size_t(70001), size_t(1) << 24}) {
@@ -193,7 +196,7 @@ TEST(PngStreamTest, LargeImagesDecodeWholeInEveryLayout) {
     }
 }
 
-TEST(PngStreamTest, AStreamEndingEarlyInALargeImageLeavesTheRestZero) {
+TEST(PngRowsTest, AStreamEndingEarlyInALargeImageLeavesTheRestZero) {
     const uint32_t width = 500, height = 400;
     const std::string raw = Filtered(width, height, 4, false);
     const size_t line = size_t(width) * 4 + 1;
@@ -204,7 +207,7 @@ TEST(PngStreamTest, AStreamEndingEarlyInALargeImageLeavesTheRestZero) {
     ExpectRgbaPixels(graphic, 300);
 }
 
-TEST(PngStreamTest, TheCheckValueOfTheStreamIsVerifiedWhenTheImageEndsWithIt) {
+TEST(PngRowsTest, TheCheckValueOfTheStreamIsVerifiedWhenTheImageEndsWithIt) {
     const std::string raw = Filtered(61, 47, 4, true);
     const std::string stream = Deflate(raw);
     for (const size_t piece : {size_t(1), size_t(2), size_t(3), size_t(5), stream.size()}) {
@@ -235,7 +238,7 @@ TEST(PngStreamTest, TheCheckValueOfTheStreamIsVerifiedWhenTheImageEndsWithIt) {
     ExpectRgbaPixels(graphic);
 }
 
-TEST(PngStreamTest, Adler32MatchesZlib) {
+TEST(PngRowsTest, Adler32MatchesZlib) {
     std::mt19937 random(7);
     std::vector<uint8_t> data(200000);
     for (auto& byte : data) {
@@ -278,7 +281,7 @@ std::vector<uint8_t> ReferenceUnfilter(int type, std::vector<uint8_t> line,
     return line;
 }
 
-TEST(PngStreamTest, UnfilteringMatchesTheStandardForEveryPixelSize) {
+TEST(PngRowsTest, UnfilteringMatchesTheStandardForEveryPixelSize) {
     std::mt19937 random(11);
     for (const size_t distance : {1, 2, 3, 4, 6, 8}) {
         for (int type = 0; type <= 6; ++type) {
@@ -295,6 +298,132 @@ TEST(PngStreamTest, UnfilteringMatchesTheStandardForEveryPixelSize) {
                     const auto expected = ReferenceUnfilter(type, line, above, distance);
                     UnfilterScanline(uint8_t(type), line.data(), above.data(), bytes, distance);
                     ASSERT_EQ(line, expected) << distance << " " << type << " " << pixels;
+                }
+            }
+        }
+    }
+}
+
+// Any filtered data for an image of `bits` bits per pixel, with random filter types (above 4
+// too).
+std::string RandomFiltered(uint32_t width, uint32_t height, unsigned bits, bool interlaced,
+                           std::mt19937& random) {
+    std::string raw;
+    const Pass* passes = interlaced ? kAdam7 : kPlain;
+    for (int p = 0; p < (interlaced ? 7 : 1); ++p) {
+        const Pass& pass = passes[p];
+        if (width <= pass.x0 || height <= pass.y0) {
+            continue;
+        }
+        const uint32_t columns = (width - pass.x0 + pass.dx - 1) / pass.dx;
+        const size_t bytes = (size_t(columns) * bits + 7) / 8;
+        for (uint32_t y = pass.y0; y < height; y += pass.dy) {
+            raw += char(random() % 6);
+            for (size_t i = 0; i < bytes; ++i) {
+                // Runs of 0 and 255 give fully clear and fully opaque pixels.
+                const unsigned pick = random() % 4;
+                raw += char(pick == 0 ? 0 : pick == 1 ? 255 : random());
+            }
+        }
+    }
+    return raw;
+}
+
+std::vector<uint32_t> RandomCanvas(size_t pixels, std::mt19937& random) {
+    std::vector<uint32_t> canvas(pixels);
+    for (auto& pixel : canvas) {
+        pixel = uint32_t(random());
+    }
+    return canvas;
+}
+
+TEST(PngRowsTest, DrawingAtNaturalSizeMatchesTheScalingPath) {
+    struct Format {
+        int colorType, depth;
+    };
+    const Format formats[] = {{0, 1}, {0, 2}, {0, 4}, {0, 8}, {0, 16}, {2, 8}, {2, 16}, {3, 1},
+                              {3, 2}, {3, 4}, {3, 8}, {4, 8}, {4, 16}, {6, 8}, {6, 16}};
+    std::mt19937 random(3);
+    for (const Format& format : formats) {
+        const unsigned channels = format.colorType == 2   ? 3
+                                  : format.colorType == 4 ? 2
+                                  : format.colorType == 6 ? 4
+                                                          : 1;
+        for (int variant = 0; variant < 6; ++variant) {
+            const uint32_t width = 1 + random() % 40, height = 1 + random() % 12;
+            const bool interlaced = variant % 2 == 1;
+            std::string extra;
+            const int entries = 1 << std::min(format.depth, 8);
+            if (format.colorType == 3) {
+                std::string palette;
+                for (int i = 0; i < 3 * entries; ++i) {
+                    palette += char(random());
+                }
+                extra += Chunk("PLTE", palette);
+            }
+            if (variant >= 2 && format.colorType != 4 && format.colorType != 6) {
+                // Colour keys, and palette alpha for both bit and partial transparency.
+                std::string alpha;
+                const int count = format.colorType == 3   ? 1 + int(random() % entries)
+                                  : format.colorType == 2 ? 6
+                                                          : 2;
+                for (int i = 0; i < count; ++i) {
+                    alpha += char(variant == 2 ? 0 : random() % 3 == 0 ? 255 : random());
+                }
+                extra += Chunk("tRNS", alpha);
+            }
+            if (variant == 5) {
+                extra = Chunk("gAMA", BigEndian(45455)) + extra;
+            }
+            std::string file = File(
+                width, height, format.depth, format.colorType, interlaced,
+                Deflate(RandomFiltered(width, height, channels * format.depth, interlaced, random)),
+                65536);
+            file.insert(33, extra);
+            TPngGraphic graphic;
+            Load(graphic, file);
+
+            const int w = int(width), h = int(height);
+            std::vector<uint32_t> natural = RandomCanvas(size_t(w) * h, random);
+            // Drawn twice the size, destination pixel (2x, 2y) shows source pixel (x, y).
+            std::vector<uint32_t> doubled = RandomCanvas(size_t(w) * h * 4, random);
+            for (int y = 0; y < h; ++y) {
+                for (int x = 0; x < w; ++x) {
+                    doubled[size_t(2 * y) * 2 * w + 2 * x] = natural[size_t(y) * w + x];
+                }
+            }
+            // Clipped on every side: the canvas lacks 3 columns left, 2 right and 1 row above.
+            const int clippedWidth = std::max(1, w - 5), clippedHeight = std::max(1, h - 1);
+            std::vector<uint32_t> clipped(size_t(clippedWidth) * clippedHeight);
+            for (int y = 0; y < clippedHeight; ++y) {
+                for (int x = 0; x < clippedWidth; ++x) {
+                    const int sx = x + 3, sy = y + 1;
+                    clipped[size_t(y) * clippedWidth + x] =
+                        sx < w && sy < h ? natural[size_t(sy) * w + sx] : 0x12345678u;
+                }
+            }
+            const std::vector<uint32_t> before = clipped;
+
+            DrawPngPixels(graphic, {natural.data(), w, h, w}, {0, 0, w, h});
+            DrawPngPixels(graphic, {doubled.data(), 2 * w, 2 * h, 2 * w}, {0, 0, 2 * w, 2 * h});
+            DrawPngPixels(graphic, {clipped.data(), clippedWidth, clippedHeight, clippedWidth},
+                          {-3, -1, w - 3, h - 1});
+            for (int y = 0; y < h; ++y) {
+                for (int x = 0; x < w; ++x) {
+                    ASSERT_EQ(natural[size_t(y) * w + x], doubled[size_t(2 * y) * 2 * w + 2 * x])
+                        << format.colorType << "/" << format.depth << " variant " << variant
+                        << " at " << x << "," << y;
+                }
+            }
+            for (int y = 0; y < clippedHeight; ++y) {
+                for (int x = 0; x < clippedWidth; ++x) {
+                    const int sx = x + 3, sy = y + 1;
+                    const uint32_t expected = sx < w && sy < h
+                                                  ? natural[size_t(sy) * w + sx]
+                                                  : before[size_t(y) * clippedWidth + x];
+                    ASSERT_EQ(clipped[size_t(y) * clippedWidth + x], expected)
+                        << format.colorType << "/" << format.depth << " clipped at " << x << ","
+                        << y;
                 }
             }
         }
