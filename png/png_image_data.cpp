@@ -32,7 +32,7 @@ size_t ScanlineBytes(uint32_t pixels, unsigned bitsPerPixel) {
 // instead of through its own window, and keeps its slow path at the end of a call rare. The
 // buffer is bounded whatever the image's size: the compressed stream is never held whole, and
 // each row is unfiltered and placed as soon as its batch has arrived.
-constexpr size_t kBatchBytes = size_t(256) << 10;
+constexpr size_t kBatchBytes = size_t(1) << 20;
 
 // One row of a pass as it appears in the inflated stream: filter byte and scanline.
 struct TRowPosition {

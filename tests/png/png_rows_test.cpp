@@ -184,7 +184,7 @@ TEST(PngRowsTest, LargeImagesDecodeWholeInEveryLayout) {
             ExpectRgbPixels(graphic);
         }
     }
-    // Rows of 256 KiB and of 512 KiB, as wide as the decoder's batch and wider.
+    // Rows of 256 KiB and of 512 KiB, the widest there are: few fit in one batch.
     TPngGraphic wide;
     for (const bool interlaced : {false, true}) {
         Load(wide,
