@@ -67,7 +67,7 @@ void TIdatReader::ReadBlock() {
     KeepConsumedTail();
     const size_t size = std::min<size_t>(remaining_, kBlockSize);
     input_.ReadExact(block_.get(), size);
-    crc_ = uint32_t(crc32(crc_, block_.get(), uInt(size)));
+    crc_ = Crc32(crc_, block_.get(), size);
     remaining_ -= uint32_t(size);
     stream_.next_in = block_.get();
     stream_.avail_in = uInt(size);

@@ -257,6 +257,23 @@ TEST(PngRowsTest, Adler32MatchesZlib) {
     EXPECT_EQ(Adler32(1, ones.data(), ones.size()), adler32(1, ones.data(), uInt(ones.size())));
 }
 
+TEST(PngRowsTest, Crc32MatchesZlib) {
+    std::mt19937 random(9);
+    std::vector<uint8_t> data(300000);
+    for (auto& byte : data) {
+        byte = uint8_t(random());
+    }
+    for (const size_t size : {0, 1, 63, 64, 255, 256, 257, 319, 320, 4096, 65535, 300000 - 7}) {
+        for (const size_t offset : {0, 1, 7}) {
+            for (const uint32_t start : {0u, 0x35AF4D5Eu, 0xFFFFFFFFu}) {
+                const uLong expected = crc32(start, data.data() + offset, uInt(size));
+                EXPECT_EQ(Crc32(start, data.data() + offset, size), expected)
+                    << size << " " << offset << " " << start;
+            }
+        }
+    }
+}
+
 // The filters as the standard states them, a byte at a time.
 std::vector<uint8_t> ReferenceUnfilter(int type, std::vector<uint8_t> line,
                                        const std::vector<uint8_t>& above, size_t distance) {
