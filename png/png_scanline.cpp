@@ -337,6 +337,15 @@ void TScanlineConverter::ConvertColour(const uint8_t* line, uint32_t count, uint
                 out[2] = in[0];
                 alpha[x0 + i] = in[3];
             }
+        } else if (withAlpha && gammaIsIdentity) {
+            // Interlaced passes without gamma correction: pixels spread over the row.
+            uint8_t* a = alpha + x0;
+            for (uint32_t i = 0; i < count; ++i, in += 4, out += outStep, a += dx) {
+                out[0] = in[2];
+                out[1] = in[1];
+                out[2] = in[0];
+                *a = in[3];
+            }
         } else if (withAlpha) {
             uint8_t* a = alpha + x0;
             for (uint32_t i = 0; i < count; ++i, in += 4, out += outStep, a += dx) {
