@@ -34,7 +34,7 @@ size_t ScanlineBytes(uint32_t pixels, unsigned bitsPerPixel) {
 // each row is unfiltered and placed as soon as its batch has arrived.
 constexpr size_t kBatchBytes = size_t(1) << 20;
 
-// One row of a pass as it appears in the inflated stream: filter byte and scanline.
+// Where a row stands in the inflated stream: its pass, and the row within the pass.
 struct TRowPosition {
     int pass = 0;
     uint32_t row = 0;
