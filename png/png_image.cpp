@@ -50,9 +50,9 @@ void TPngImage::Prepare(uint32_t w, uint32_t h, uint8_t bitDepth, uint8_t colorT
     bitmapBits = BitmapBitsFor(colorType, bitDepth);
     rowBytes = (size_t(bitmapBits) * w + 31) / 32 * 4;
     try {
-        bitmap.assign(rowBytes * h, 0);
-        lowBytes.assign(bitDepth == 16 ? bitmap.size() : 0, 0);
-        alpha.assign(colorType == 4 || colorType == 6 ? size_t(w) * h : 0, 0);
+        AssignZeroed(bitmap, rowBytes * h);
+        AssignZeroed(lowBytes, bitDepth == 16 ? bitmap.size() : 0);
+        AssignZeroed(alpha, colorType == 4 || colorType == 6 ? size_t(w) * h : 0);
         palette.clear();
         if (bitmapBits <= 8) {
             palette.resize(size_t(1) << bitmapBits);

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "png/png_memory.h"
+
 namespace kelvara::png {
 
 struct TPaletteEntry {
@@ -24,11 +26,11 @@ struct TPngImage {
     // 1, 4, 8 (palette bitmaps) or 24 (blue, green, red).
     int bitmapBits = 0;
     size_t rowBytes = 0;
-    std::vector<uint8_t> bitmap;
+    TZeroedVector<uint8_t> bitmap;
     // Same layout as the bitmap; only for 16-bit samples.
-    std::vector<uint8_t> lowBytes;
+    TZeroedVector<uint8_t> lowBytes;
     // One byte per pixel, top row first; only for colour types 4 and 6.
-    std::vector<uint8_t> alpha;
+    TZeroedVector<uint8_t> alpha;
     // 2^bitmapBits entries for palette bitmaps, empty for 24-bit ones.
     std::vector<TPaletteEntry> palette;
 

@@ -43,6 +43,14 @@ struct TPixelImage {
 // graphic.
 TPixelImage RenderPngPixelsOverWhite(const TPngGraphic& graphic);
 
+// Rows [top, top + band.height) of the image at its natural size drawn over opaque white into
+// `band`, whose width is the image's: the same pixels as those rows of
+// RenderPngPixelsOverWhite, without a canvas of the whole image.
+void RenderPngBandOverWhite(const TPngGraphic& graphic, int top, const TPixelCanvas& band);
+
+// Red, green and blue bytes of 0xAARRGGBB pixels, as binary PPM files hold them.
+void PixelsToRgb(const uint32_t* pixels, size_t count, uint8_t* rgb);
+
 // The colour left out in bit mode, when there is one.
 std::optional<TPaletteEntry> TransparentColour(const TPngGraphic& graphic);
 

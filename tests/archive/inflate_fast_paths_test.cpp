@@ -11,7 +11,7 @@
 
 #include "archive/archive_messages.h"
 #include "archive/inflate.h"
-#include "deflate_stream_writer.h"
+#include "testkit/deflate_stream_writer.h"
 
 namespace {
 
