@@ -22,11 +22,13 @@
 #include <vector>
 
 #include "archive/inflate.h"
+#include "testkit/zip_builder.h"
 
 namespace {
 
 using kelvara::archive::DeflateVariant;
 using kelvara::archive::Inflater;
+using kelvara::test::RawDeflate;
 
 constexpr size_t kTextCap = 8u << 20;
 constexpr size_t kTarCap = 32u << 20;
@@ -96,20 +98,6 @@ std::string DocTarball() {
     pclose(pipe);
     data.resize(std::min(data.size(), kTarCap));
     return data;
-}
-
-std::string RawDeflate(const std::string& data, int level) {
-    z_stream z{};
-    deflateInit2(&z, level, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
-    std::string out(deflateBound(&z, data.size()), '\0');
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-    z.avail_in = static_cast<uInt>(data.size());
-    z.next_out = reinterpret_cast<Bytef*>(out.data());
-    z.avail_out = static_cast<uInt>(out.size());
-    deflate(&z, Z_FINISH);
-    out.resize(z.total_out);
-    deflateEnd(&z);
-    return out;
 }
 
 struct Input {
