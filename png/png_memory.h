@@ -1,6 +1,5 @@
-// Zero-filled memory for the large image stores, given without being written: big blocks are
-// fresh pages from the system (which come zeroed, and in huge pages where the system allows),
-// small ones come from calloc.
+// Zero-filled vectors for the large image stores, on the platform's zero-filled memory (big
+// blocks are fresh pages, never written to clear them).
 #pragma once
 
 #include <cstddef>
@@ -8,11 +7,9 @@
 #include <utility>
 #include <vector>
 
-namespace kelvara::png {
+#include "platform/zeroed_memory.h"
 
-// Null when the memory cannot be had.
-void* AllocateZeroed(size_t bytes);
-void FreeZeroed(void* block, size_t bytes);
+namespace kelvara::png {
 
 template <class T>
 struct TZeroedAllocator {
@@ -26,13 +23,13 @@ struct TZeroedAllocator {
         if (count > size_t(-1) / sizeof(T)) {
             throw std::bad_alloc();
         }
-        void* block = AllocateZeroed(count * sizeof(T));
+        void* block = platform::AllocateZeroed(count * sizeof(T));
         if (!block) {
             throw std::bad_alloc();
         }
         return static_cast<T*>(block);
     }
-    void deallocate(T* block, size_t count) { FreeZeroed(block, count * sizeof(T)); }
+    void deallocate(T* block, size_t count) { platform::FreeZeroed(block, count * sizeof(T)); }
 
     // Value-initialised elements are left as allocated, which is zero.
     template <class U>

@@ -1,4 +1,4 @@
-#include "png/png_memory.h"
+#include "platform/zeroed_memory.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -7,7 +7,7 @@
 #include <sys/mman.h>
 #endif
 
-namespace kelvara::png {
+namespace kelvara::platform {
 
 namespace {
 #if defined(__linux__)
@@ -64,4 +64,4 @@ void FreeZeroed(void* block, size_t bytes) {
     std::free(block);
 }
 
-}  // namespace kelvara::png
+}  // namespace kelvara::platform
