@@ -1,4 +1,4 @@
-# libpng as the yardstick of bench_png's peer comparison; without it only our decoder runs.
+# libpng as the yardstick of bench_png's peer comparison, which is left out without it.
 find_package(PNG QUIET)
 if(PNG_FOUND AND TARGET bench_png)
   target_link_libraries(bench_png PRIVATE PNG::PNG)
