@@ -11,6 +11,7 @@
 
 #include "archive/archive_messages.h"
 #include "archive/inflate.h"
+#include "inflate_decoding.h"
 #include "testkit/deflate_stream_writer.h"
 
 namespace {
@@ -131,34 +132,8 @@ class Script {
     std::string expected_;
 };
 
-struct Decoded {
-    std::string out;
-    DecodeStatus status = kDecodeOk;
-    bool finished = false;
-};
-
-// Decodes in chunks of chunkSize, the source handing over at most piece bytes per call.
-Decoded Decode(const std::string& stream, DeflateVariant variant, size_t chunkSize,
-               size_t piece = 1u << 20) {
-    size_t pos = 0;
-    Inflater inflater(variant, [&](uint8_t* buffer, size_t n) {
-        n = std::min({n, piece, stream.size() - pos});
-        std::memcpy(buffer, stream.data() + pos, n);
-        pos += n;
-        return n;
-    });
-    Decoded d;
-    size_t r;
-    while ((r = inflater.Inflate(chunkSize)) > 0) {
-        EXPECT_LE(r, chunkSize);
-        d.out.append(reinterpret_cast<const char*>(inflater.Chunk()), r);
-        if (d.out.size() > (1u << 24))
-            break;
-    }
-    d.status = inflater.Status();
-    d.finished = inflater.Finished();
-    return d;
-}
+using kelvara::test::Decode;
+using kelvara::test::Decoded;
 
 void ExpectDecodes(const std::string& stream, const std::string& expected, DeflateVariant variant,
                    std::vector<size_t> chunks = {Inflater::kMaxChunk, 1000, 257, 7, 1}) {

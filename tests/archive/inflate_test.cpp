@@ -8,6 +8,7 @@
 
 #include "archive/archive_messages.h"
 #include "archive/inflate.h"
+#include "inflate_decoding.h"
 #include "testkit/deflate_stream_writer.h"
 
 namespace {
@@ -21,34 +22,8 @@ using kelvara::archive::kMsgUnexpectedEnd;
 using kelvara::test::CanonicalCodes;
 using BitWriter = kelvara::test::DeflateWriter;
 
-struct Decoded {
-    std::string out;
-    DecodeStatus status = kDecodeOk;
-    bool finished = false;
-};
-
-// Decodes the whole stream in chunks of chunkSize.
-Decoded Decode(const std::string& stream, DeflateVariant variant,
-               size_t chunkSize = Inflater::kMaxChunk) {
-    size_t pos = 0;
-    Inflater inflater(variant, [&](uint8_t* buffer, size_t n) {
-        n = std::min(n, stream.size() - pos);
-        std::memcpy(buffer, stream.data() + pos, n);
-        pos += n;
-        return n;
-    });
-    Decoded d;
-    size_t r;
-    while ((r = inflater.Inflate(chunkSize)) > 0) {
-        EXPECT_LE(r, chunkSize);
-        d.out.append(reinterpret_cast<const char*>(inflater.Chunk()), r);
-        if (d.out.size() > (1u << 24))
-            break;
-    }
-    d.status = inflater.Status();
-    d.finished = inflater.Finished();
-    return d;
-}
+using kelvara::test::Decode;
+using kelvara::test::Decoded;
 
 TEST(Inflate, StoredThenFixedBlockWithOverlappingMatch) {
     BitWriter w;
