@@ -20,6 +20,26 @@
 namespace kelvara::png {
 namespace {
 
+// The byte a filter type predicts from the left (a), upper (b) and upper-left (c) bytes, as the
+// standard states it.
+int Predicted(int type, int a, int b, int c) {
+    switch (type) {
+        case 1:
+            return a;
+        case 2:
+            return b;
+        case 3:
+            return (a + b) / 2;
+        case 4: {
+            const int p = a + b - c;
+            const int pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
+            return pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
+        }
+        default:
+            return 0;
+    }
+}
+
 std::string BigEndian(uint32_t value) {
     return {char(value >> 24), char(value >> 16), char(value >> 8), char(value)};
 }
@@ -88,19 +108,7 @@ std::string Filtered(uint32_t width, uint32_t height, unsigned channels, bool in
                 const int a = i >= channels ? row[i - channels] : 0;
                 const int b = above[i];
                 const int c = i >= channels ? above[i - channels] : 0;
-                int predicted = 0;
-                if (type == 1) {
-                    predicted = a;
-                } else if (type == 2) {
-                    predicted = b;
-                } else if (type == 3) {
-                    predicted = (a + b) / 2;
-                } else if (type == 4) {
-                    const int pa = std::abs(b - c), pb = std::abs(a - c),
-                              pc = std::abs(a + b - 2 * c);
-                    predicted = pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
-                }
-                raw += char(row[i] - predicted);
+                raw += char(row[i] - Predicted(type, a, b, c));
             }
             above.swap(row);
         }
@@ -281,19 +289,7 @@ std::vector<uint8_t> ReferenceUnfilter(int type, std::vector<uint8_t> line,
         const int a = i >= distance ? line[i - distance] : 0;
         const int b = above[i];
         const int c = i >= distance ? above[i - distance] : 0;
-        int predicted = 0;
-        if (type == 1) {
-            predicted = a;
-        } else if (type == 2) {
-            predicted = b;
-        } else if (type == 3) {
-            predicted = (a + b) / 2;
-        } else if (type == 4) {
-            const int p = a + b - c;
-            const int pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
-            predicted = pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
-        }
-        line[i] = uint8_t(line[i] + predicted);
+        line[i] = uint8_t(line[i] + Predicted(type, a, b, c));
     }
     return line;
 }
