@@ -4,7 +4,7 @@
 // libpng's (below 1: we are faster). Without libpng they are not built.
 //
 // With KELVARA_PNG_PEERS_DIR set, the two test images are also written there (for timing the
-// command-line tool against other programs on the same files, see scripts/bench-png-cli.sh).
+// command-line tool against other programs on the same files, see scripts/bench/png-cli.sh).
 #include <benchmark/benchmark.h>
 #include <zlib.h>
 

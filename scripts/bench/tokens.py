@@ -8,12 +8,13 @@ files again until the size is reached. Then times the command on each input and 
 (input bytes / wall seconds and / CPU seconds, user+sys of the process), the median of --runs
 runs.
 
-    scripts/bench-tokens.py [--cli build/kelvara-cli] [--baseline OLD-CLI] [--check]
+    scripts/bench/tokens.py [--cli build/kelvara-cli] [--baseline OLD-CLI] [--check] [--rows]
                             [--runs 7] [--size 20] [--langs xml,html,css,js] [--dir DIR]
 
 --baseline times a second build too, alternating old and new runs, and prints both medians.
 --check compares the full token listings (`tokens LANG FILE`) of --cli and --baseline on every
-input and fails when they differ.
+input and fails when they differ. --rows prints the benchmark table's rows instead
+(scripts/run-benchmarks.sh): MB/s of CPU time per language against the 150 MB/s target.
 
 Few packages ship style sheets; `apt-get install libjs-bootstrap4 libjs-bootstrap5
 libjs-jquery-ui fonts-font-awesome libjs-dojo-core libjs-material-design-lite libjs-spectre
@@ -32,6 +33,7 @@ import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 SOURCES = ["/usr/share", "/usr/lib"]
+NAMES = {"xml": "XML", "html": "HTML", "css": "CSS", "js": "JavaScript"}
 SUFFIXES = {
     "xml": (".xml",),
     "html": (".html", ".htm"),
@@ -130,6 +132,7 @@ def main():
     parser.add_argument("--baseline", help="a second kelvara-cli to compare with")
     parser.add_argument("--check", action="store_true",
                         help="compare the full token listings of --cli and --baseline")
+    parser.add_argument("--rows", action="store_true", help="print benchmark table rows")
     parser.add_argument("--runs", type=int, default=7)
     parser.add_argument("--size", type=float, default=20, help="MB (10^6 bytes) per language")
     parser.add_argument("--langs", default="xml,html,css,js")
@@ -143,8 +146,9 @@ def main():
     target = int(args.size * 1e6)
     clis = [("new", args.cli)] + ([("old", args.baseline)] if args.baseline else [])
     failed = False
-    print(f"{'lang':5} {'build':5} {'MB':>6} {'wall MB/s':>10} {'CPU MB/s':>10}  "
-          f"{'lines':>9} {'tokens':>10}")
+    if not args.rows:
+        print(f"{'lang':5} {'build':5} {'MB':>6} {'wall MB/s':>10} {'CPU MB/s':>10}  "
+              f"{'lines':>9} {'tokens':>10}")
     for lang in args.langs.split(","):
         path = os.path.join(args.dir, f"{lang}-{args.size:g}MB.{lang}")
         if not os.path.exists(path):
@@ -168,6 +172,12 @@ def main():
                 samples[name][0].append(wall)
                 samples[name][1].append(cpu)
                 counts.setdefault(name, out)
+        if args.rows:
+            cpu = size / 1e6 / statistics.median(samples["new"][1])
+            print("\t".join([f"`tokens --count` (load + scan), {size / 1e6:.0f} MB of installed "
+                             f"{NAMES[lang]} (CPU)", f"{cpu:.0f} MB/s", "-", "-", "-",
+                             ">= 150 MB/s"]))
+            continue
         for name, _ in clis:
             walls, cpus = samples[name]
             lines, _, tokens = counts[name].partition("\t")
