@@ -1,12 +1,12 @@
 // Read-only access to the archive file by absolute offsets. The end of the file, where the
-// directory and (in a small archive) everything else lies, is read once when the file is
-// opened and served from memory.
+// directory lies, is read once when the file is opened and served from memory; a small archive
+// is read whole in that one read.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
-#include <vector>
 
 #include "platform/file_handle.h"
 
@@ -30,13 +30,21 @@ class ArchiveInput {
     // Reads n bytes at offset; bytes that could not be read are zero. True when all arrived.
     bool ReadFullAt(int64_t offset, void* buffer, size_t n) const;
 
-    // How much of the file's end is kept in memory.
+    // The n bytes at offset when they are all held in memory (no copy, no read), else null.
+    // Valid until the next Open or Close.
+    const uint8_t* View(int64_t offset, size_t n) const;
+
+    // How much of the file's end is kept in memory; a file of at most kWholeFileBytes is kept
+    // whole (its local headers are read when a directory is walked: one read beats many).
     static constexpr size_t kTailBytes = 64 * 1024;
+    static constexpr size_t kWholeFileBytes = 256 * 1024;
 
   private:
     platform::FileHandle file_;
     uint64_t size_ = 0;
-    std::vector<uint8_t> tail_;  // the file's last bytes, read at Open
+    std::unique_ptr<uint8_t[]> tail_;  // the file's last tailSize_ bytes, read at Open
+    size_t tailSize_ = 0;
+    size_t tailCapacity_ = 0;
     uint64_t tailStart_ = 0;
 };
 
