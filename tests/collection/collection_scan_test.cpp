@@ -148,6 +148,40 @@ TEST(CollectionScan, ManifestsAreReadInCaptionOrderWhateverTheDirectoryOrder) {
     EXPECT_EQ(result.rows[1].widgetName, "");
 }
 
+TEST(CollectionScan, ReadingOnSeveralThreadsGivesTheSameRowsAndFirstError) {
+    TempFolder dir;
+    for (int i = 0; i < 200; ++i)
+        WriteFile(dir / (std::to_string(i * 7919 % 1000) + ".wgt"), "x");
+    // Every tenth package fails; which one is first must not depend on the threads' timing.
+    auto reader = [](const std::string& path) -> std::string {
+        const std::string name = path.substr(path.rfind('/') + 1);
+        if (std::stoi(name) % 10 == 3)
+            throw std::runtime_error("bad " + name);
+        return "name of " + name;
+    };
+    const ScanResult one = ScanCollection(dir.Path() + "/", reader, 1);
+    ASSERT_EQ(one.rows.size(), 200u);
+    ASSERT_FALSE(one.firstError.empty());
+    for (unsigned threads : {2u, 3u, 8u}) {
+        const ScanResult several = ScanCollection(dir.Path() + "/", reader, threads);
+        EXPECT_EQ(Captions(several), Captions(one));
+        for (size_t i = 0; i < one.rows.size(); ++i)
+            EXPECT_EQ(several.rows[i].widgetName, one.rows[i].widgetName) << i;
+        EXPECT_EQ(several.firstError, one.firstError);
+        EXPECT_EQ(several.firstErrorCaption, one.firstErrorCaption);
+    }
+    // Something other than a std::exception still leaves the scan.
+    EXPECT_THROW(ScanCollection(
+                     dir.Path() + "/",
+                     [](const std::string& path) -> std::string {
+                         if (path.ends_with("/0.wgt"))
+                             throw 42;
+                         return "";
+                     },
+                     4),
+                 int);
+}
+
 TEST(CollectionScan, ErrorTextNamesThePackageOnALineOfItsOwn) {
     TempFolder dir;
     WriteFile(dir / "good.wgt", "x");
