@@ -73,7 +73,7 @@ TForm1::~TForm1() = default;
 
 void TForm1::BuildLayout() {
     setWindowTitle(QString::fromUtf8(kWindowCaption));
-    setWindowIcon(QIcon(QStringLiteral(":/icons/kelvara.png")));
+    setWindowIcon(platform::ApplicationIcon());
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
