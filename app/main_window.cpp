@@ -67,6 +67,7 @@ TForm1::TForm1(std::unique_ptr<UserDialogs> dialogs, QWidget* parent)
     InitResources();
     templatePath = collection::TemplatePath();
     BuildLayout();
+    AcceptPackageDrops();
 }
 
 TForm1::~TForm1() = default;
