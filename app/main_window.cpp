@@ -67,13 +67,14 @@ TForm1::TForm1(std::unique_ptr<UserDialogs> dialogs, QWidget* parent)
     InitResources();
     templatePath = collection::TemplatePath();
     BuildLayout();
+    AcceptPackageDrops();
 }
 
 TForm1::~TForm1() = default;
 
 void TForm1::BuildLayout() {
     setWindowTitle(QString::fromUtf8(kWindowCaption));
-    setWindowIcon(QIcon(QStringLiteral(":/icons/kelvara.png")));
+    setWindowIcon(platform::ApplicationIcon());
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);

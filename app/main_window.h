@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "app/user_dialogs.h"
 #include "collection/collection_scan.h"
 #include "collection/row_ordering.h"
-#include "app/user_dialogs.h"
 
 class QGroupBox;
 class QLabel;
@@ -43,6 +43,10 @@ class TForm1 : public QWidget {
     void N2Click();
     void N5Click();
     void FlatButton5Click();
+    // Adds `paths` (absolute) as the add command does with the files chosen in its dialog, then
+    // selects the row of the first one the rescan lists, as a click on it would. Used for the
+    // files of the command line and for files dropped onto the list.
+    void OpenPackages(const QStringList& paths);
     void FlatButton3Click();
     void FlatButton1Click();
     int CheckedCount() const;
@@ -98,6 +102,10 @@ class TForm1 : public QWidget {
   private:
     void BuildLayout();
     void BuildDetailsPanel();
+    // Lets the list take ".wgt" files dropped from a file manager (main_window_open.cpp).
+    void AcceptPackageDrops();
+    // The add command after its dialog: copies, rescans and reports. Throws on a failed copy.
+    void AddPackages(const QStringList& paths);
     void AddRow(const collection::WidgetRow& row, const std::string& folder);
     void SortRows();
     void Rescan();

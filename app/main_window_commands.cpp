@@ -3,11 +3,11 @@
 #include <QLabel>
 #include <QTreeWidget>
 
+#include "app/main_window.h"
+#include "app/texts.h"
 #include "collection/file_copy.h"
 #include "collection/install_package.h"
 #include "collection/package_deletion.h"
-#include "app/texts.h"
-#include "app/main_window.h"
 #include "platform/documents_folder.h"
 
 namespace kelvara::app {
@@ -17,21 +17,24 @@ void TForm1::FlatButton5Click() {
         QStringList paths = dialogs_->ChooseWidgetFiles(this);
         if (paths.isEmpty())
             return;
-        for (const QString& path : paths) {
-            QString name = QFileInfo(path).fileName();
-            SetStatus(2,
-                      QString::fromUtf8(kStatusAdding) + name + QStringLiteral("..."));
-            Pump();
-            collection::CopyFileKeepDate(path.toStdString(),
-                                         platform::CollectionFolder() + name.toStdString());
-        }
-        Rescan();
-        ShowCounts();
-        SetStatus(2, QString());
-        dialogs_->ShowInformation(this, QString::fromUtf8(kAddDonePrefix) +
-                                            QString::number(paths.size()) +
-                                            QString::fromUtf8(kAddDoneSuffix));
+        AddPackages(paths);
     });
+}
+
+void TForm1::AddPackages(const QStringList& paths) {
+    for (const QString& path : paths) {
+        QString name = QFileInfo(path).fileName();
+        SetStatus(2, QString::fromUtf8(kStatusAdding) + name + QStringLiteral("..."));
+        Pump();
+        collection::CopyFileKeepDate(path.toStdString(),
+                                     platform::CollectionFolder() + name.toStdString());
+    }
+    Rescan();
+    ShowCounts();
+    SetStatus(2, QString());
+    dialogs_->ShowInformation(this, QString::fromUtf8(kAddDonePrefix) +
+                                        QString::number(paths.size()) +
+                                        QString::fromUtf8(kAddDoneSuffix));
 }
 
 void TForm1::FlatButton3Click() {

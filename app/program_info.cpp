@@ -10,18 +10,21 @@ const char* const kApplicationId = KELVARA_APP_ID;
 namespace {
 
 constexpr const char* kHelp =
-    "usage: kelvara [--help | --version] [QT-OPTION...]\n"
+    "usage: kelvara [--help | --version] [QT-OPTION...] [--] [FILE.wgt...]\n"
     "\n"
     "Keeps a collection of widget packages (.wgt files) in \"My Widgets\" in the documents\n"
     "folder: lists, sorts and checks them, adds, deletes and bundles them into an\n"
     "installation package, and previews the files of one package in a viewer window.\n"
+    "Files named on the command line (or dropped onto the list) are added to the\n"
+    "collection as the add button does, and the first of them is selected.\n"
     "\n"
     "options:\n"
     "  -h, --help     print this help and exit\n"
     "  --version      print the version and exit\n"
     "\n"
-    "Other arguments go to Qt (for example -platform NAME). See kelvara(1) and\n"
-    "kelvara-cli(1).\n";
+    "Qt takes its own options (for example -platform NAME); any other argument that\n"
+    "starts with \"-\" before a \"--\" is a usage error (exit code 2). See kelvara(1)\n"
+    "and kelvara-cli(1).\n";
 
 }  // namespace
 

@@ -106,6 +106,7 @@ TForm2::~TForm2() {
 
 void TForm2::BuildLayout() {
     setWindowTitle(QStringLiteral("Form2"));
+    setWindowIcon(platform::ApplicationIcon());
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint |
                    Qt::MSWindowsFixedSizeDialogHint);

@@ -4,7 +4,19 @@
 #include <QHBoxLayout>
 #include <QLabel>
 
+// The icon lives in a static library; its resource must be registered explicitly (outside any
+// namespace).
+static void InitWindowIconResource() {
+    Q_INIT_RESOURCE(window_icon);
+}
+
 namespace kelvara::platform {
+
+QIcon ApplicationIcon() {
+    static const bool registered = (InitWindowIconResource(), true);
+    (void)registered;
+    return QIcon(QStringLiteral(":/window/kelvara.png"));
+}
 
 QFont WindowFont(bool bold) {
     QFont font = QApplication::font();
