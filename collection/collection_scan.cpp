@@ -40,9 +40,17 @@ ScanResult ScanCollection(const std::string& folder, const WidgetNameReader& rea
     }
     // The rows are put in caption order before any manifest is read, so the reader calls,
     // their progress and the first error are the same on every file system.
-    std::stable_sort(
-        result.rows.begin(), result.rows.end(),
-        [](const WidgetRow& a, const WidgetRow& b) { return CaptionLess(a.caption, b.caption); });
+    {
+        std::vector<std::string> captions;
+        captions.reserve(result.rows.size());
+        for (const WidgetRow& row : result.rows)
+            captions.push_back(row.caption);
+        std::vector<WidgetRow> sorted;
+        sorted.reserve(result.rows.size());
+        for (size_t i : platform::CollationOrder(captions))
+            sorted.push_back(std::move(result.rows[i]));
+        result.rows = std::move(sorted);
+    }
     if (!reader)
         return result;
     // Few rows are not worth a thread.

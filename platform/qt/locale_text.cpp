@@ -4,6 +4,8 @@
 #include <QDateTime>
 #include <QLocale>
 #include <QRegularExpression>
+#include <algorithm>
+#include <numeric>
 
 #include "platform/dos_time.h"
 
@@ -38,6 +40,21 @@ std::string DateText(time_t modified) {
 int CollateCompare(const std::string& a, const std::string& b) {
     static const QCollator collator(QLocale::system());
     return collator.compare(QString::fromStdString(a), QString::fromStdString(b));
+}
+
+std::vector<size_t> CollationOrder(const std::vector<std::string>& texts) {
+    static const QCollator collator(QLocale::system());
+    std::vector<QCollatorSortKey> keys;
+    keys.reserve(texts.size());
+    for (const std::string& text : texts)
+        keys.push_back(collator.sortKey(QString::fromStdString(text)));
+    std::vector<size_t> order(texts.size());
+    std::iota(order.begin(), order.end(), size_t{0});
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        const int c = keys[a].compare(keys[b]);
+        return c != 0 ? c < 0 : texts[a] < texts[b];
+    });
+    return order;
 }
 
 }  // namespace kelvara::platform

@@ -65,6 +65,22 @@ TEST(CollectionScan, RowsStandInCaptionOrderWhateverTheDirectoryOrder) {
     EXPECT_LT(std::find(captions.begin(), captions.end(), "Alpha.wgt") - captions.begin(), 2);
 }
 
+TEST(CollectionScan, RowOrderIsThatOfTheCaptionComparison) {
+    // The scan sorts by collation keys; its order must be the one CaptionLess gives, for
+    // letter case, accents, Cyrillic, digits, punctuation and blanks alike.
+    TempFolder dir;
+    std::vector<std::string> names = {
+        "zeta.wgt",   "Zeta.wgt",    "ZETA.wgt",       "zéta.wgt",   "zeta2.wgt",  "zeta10.wgt",
+        "Ёлка.wgt",   "елка.wgt",    "Ель.wgt",        "ель.wgt",    "Яблоко.wgt", "a b.wgt",
+        "a-b.wgt",    "a_b.wgt",     "ab.wgt",         "AB.wgt",     "a.b.wgt",    ".hidden.wgt",
+        "1.wgt",      "01.wgt",      "10.wgt",         "9.wgt",      "_x.wgt",     "~x.wgt",
+        "Straße.wgt", "strasse.wgt", "widget (1).wgt", "widget.wgt", "漢字.wgt",   "x.WGT"};
+    for (const std::string& name : names)
+        WriteFile(dir / name, "x");
+    std::stable_sort(names.begin(), names.end(), kelvara::collection::CaptionLess);
+    EXPECT_EQ(Captions(ScanCollection(dir.Path() + "/", nullptr)), names);
+}
+
 TEST(CollectionScan, SizeAndDateTexts) {
     TempFolder dir;
     WriteFile(dir / "a.wgt", std::string(10240, 'x'));
