@@ -276,6 +276,9 @@ const std::array<Utf8Unit, 256>& Cp866Table() {
 std::string Cp866ToUtf8(std::string_view bytes) {
     // Archive entry names are converted one by one, thousands per archive: a table look-up per
     // byte instead of a converter opened per name.
+    // The lower half is ASCII: most names are copied as they are.
+    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; }))
+        return std::string(bytes);
     const auto& table = Cp866Table();
     std::string out(bytes.size() * 4, '\0');
     size_t used = 0;
