@@ -4,6 +4,7 @@
 # its peak resident memory, with 2,000 generated packages in the collection and with none.
 #   scripts/bench/startup.sh BUILD_DIR WORK_DIR        (BENCH_RUNS runs, default 5)
 # The home folder is a temporary one inside WORK_DIR; the two collections run in alternation.
+# STARTUP_LANG sets the program's locale (default C.UTF-8; e.g. ru_RU.UTF-8 for its collation).
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 . "$here/lib.sh"
@@ -43,7 +44,7 @@ cat >"$work/run-once.sh" <<'EOF'
 #!/usr/bin/env bash
 home="$1" runtime="$2" app="$3" out="$4"
 env -i PATH="$PATH" DISPLAY="$DISPLAY" XAUTHORITY="${XAUTHORITY:-}" HOME="$home" XDG_CONFIG_HOME="$home/.config" \
-  XDG_RUNTIME_DIR="$runtime" LANG=C.UTF-8 QT_QPA_PLATFORM=xcb KELVARA_EXIT_WHEN_SHOWN=1 \
+  XDG_RUNTIME_DIR="$runtime" LANG="${STARTUP_LANG:-C.UTF-8}" QT_QPA_PLATFORM=xcb KELVARA_EXIT_WHEN_SHOWN=1 \
   /usr/bin/time -f '%e %M' -o "$out" "$app" >/dev/null 2>&1
 EOF
 chmod +x "$work/run-once.sh"
