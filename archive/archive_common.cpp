@@ -27,14 +27,16 @@ std::unique_ptr<ArchiveInput> TArchiveCommon::TakeRecognisedInput() {
 void TArchiveCommon::SetArchiveFile(const std::string& path) {
     layout_ = ArchiveLayout{};
     recognisedInput_.reset();
+    // Looked at before anything is opened: opening a named pipe would wait for a writer.
+    if (!platform::IsRegularFile(path)) {
+        arcType_ = atNA;
+        archiveFile_.clear();
+        return;
+    }
     archiveFile_ = path;
     auto input = std::make_unique<ArchiveInput>();
     if (!input->Open(path)) {
         arcType_ = atNA;
-        // Anything but a regular file is no archive at all; a regular file that cannot be
-        // opened is reported when a run tries again.
-        if (!platform::IsRegularFile(path))
-            archiveFile_.clear();
         return;
     }
     layout_ = RecogniseArchive(*input, path);
