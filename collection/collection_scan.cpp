@@ -27,8 +27,9 @@ bool CaptionLess(const std::string& a, const std::string& b) {
 ScanResult ScanCollection(const std::string& folder, const WidgetNameReader& reader,
                           unsigned threads) {
     ScanResult result;
-    for (const platform::FolderEntry& entry : platform::ListFolder(folder)) {
-        if (entry.isDirectory || !IsPackageFileName(entry.name))
+    for (const platform::FolderEntry& entry :
+         platform::ListFolderMatching(folder, IsPackageFileName)) {
+        if (entry.isDirectory)
             continue;
         WidgetRow row;
         row.caption = entry.name;
