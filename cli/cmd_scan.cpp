@@ -1,8 +1,8 @@
 #include <ostream>
 
+#include "cli/commands.h"
 #include "collection/collection_scan.h"
 #include "collection/widget_name.h"
-#include "cli/commands.h"
 
 namespace kelvara::cli {
 

@@ -1,7 +1,7 @@
 #include <ostream>
 
-#include "archive/archive_messages.h"
 #include "archive/zip_extractor.h"
+#include "cli/archive_report.h"
 #include "cli/commands.h"
 
 namespace kelvara::cli {
@@ -46,10 +46,7 @@ int CmdUnzip(const Args& args, std::ostream& out, std::ostream& err) {
     bool failed = false;
     zip.OnError = [&](archive::TArchiveCommon&, const std::string& name, int id,
                       const std::string& text1, const std::string& extra) {
-        err << "error " << id << ' ' << archive::FormatMessage(id, text1, extra) << ": " << name;
-        if (!extra.empty() && !archive::MessageTakesValues(id))
-            err << " (" << extra << ")";
-        err << '\n';
+        PrintArchiveReport(err, name, id, text1, extra);
         failed = true;
     };
     zip.OnEnd = [&](archive::TArchiveCommon&, const std::string& path, bool passed) {
