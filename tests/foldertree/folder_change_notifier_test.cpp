@@ -90,7 +90,8 @@ TEST(FolderChangeNotifier, DeletingTheWatchedFolderEndsTheWatcher) {
     ASSERT_TRUE(notifier.Watching());
     std::filesystem::remove(dir / "sub");
     EXPECT_TRUE(WaitUntil([&] { return !notifier.Watching(); }));
-    EXPECT_GE(calls, 1);
+    // The loss itself is handed over as a change.
+    EXPECT_TRUE(WaitUntil([&] { return calls >= 1; }));
 }
 
 TEST(FolderChangeNotifier, ChangingThePathWhileRunningMovesTheWatch) {
