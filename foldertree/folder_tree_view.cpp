@@ -88,26 +88,38 @@ std::string ParentPath(const std::string& path) {
     return slash == 0 ? std::string("/") : path.substr(0, slash);
 }
 
+// The walks below ask the view about a node through its model index, built from the parent's
+// index and the row. (Asking the node itself has Qt look up its row, a search through its
+// siblings once their rows have moved: quadratic over a large folder.)
+
 // The node's folder and the expanded folders below it that are shown, parents first.
-void CollectShownFolders(const TFolderTreeNode* node, const std::string& path,
+void CollectShownFolders(const QTreeView& view, const QModelIndex& index,
+                         const TFolderTreeNode* node, const std::string& path,
                          std::vector<std::string>& folders) {
     folders.push_back(path);
-    if (!node->isExpanded())
+    if (!view.isExpanded(index))
         return;
     for (int i = 0; i < node->childCount(); ++i) {
         const TFolderTreeNode* child = AsNode(node->child(i));
-        if (child->IsFolder() && child->isExpanded())
-            CollectShownFolders(child, platform::JoinPath(path, child->Name()), folders);
+        if (!child->IsFolder())
+            continue;
+        const QModelIndex at = view.model()->index(i, 0, index);
+        if (view.isExpanded(at))
+            CollectShownFolders(view, at, child, platform::JoinPath(path, child->Name()), folders);
     }
 }
 
 // The nodes at and below node that are expanded (hidden ones under a collapsed folder
 // included), parents first.
-void CollectExpandedNodes(TFolderTreeNode* node, std::vector<TFolderTreeNode*>& nodes) {
-    if (node->isExpanded())
+void CollectExpandedNodes(const QTreeView& view, const QModelIndex& index, TFolderTreeNode* node,
+                          std::vector<TFolderTreeNode*>& nodes) {
+    if (view.isExpanded(index))
         nodes.push_back(node);
-    for (int i = 0; i < node->childCount(); ++i)
-        CollectExpandedNodes(AsNode(node->child(i)), nodes);
+    for (int i = 0; i < node->childCount(); ++i) {
+        auto* child = AsNode(node->child(i));
+        if (child->IsFolder())
+            CollectExpandedNodes(view, view.model()->index(i, 0, index), child, nodes);
+    }
 }
 
 }  // namespace
@@ -295,7 +307,7 @@ std::vector<std::string> TFolderTreeView::FoldersToWatch() const {
     const TFolderTreeNode* top = TopNode();
     if (!top)
         return folders;
-    CollectShownFolders(top, top->Path(), folders);
+    CollectShownFolders(*this, indexFromItem(top), top, top->Path(), folders);
     if (const TFolderTreeNode* node = Selected()) {
         if (node->IsFolder())
             folders.push_back(node->Path());
@@ -336,7 +348,7 @@ void TFolderTreeView::RefreshNode(TFolderTreeNode* node) {
     if (!node)
         return;
     std::vector<std::string> folders;
-    CollectShownFolders(node, node->Path(), folders);
+    CollectShownFolders(*this, indexFromItem(node), node, node->Path(), folders);
     RefreshFolders(folders);
 }
 
@@ -400,7 +412,7 @@ bool TFolderTreeView::MergeChildren(TFolderTreeNode* node, const std::string& fo
     const std::vector<FolderListEntry> listing = ListChildren(folder);
     struct Existing {
         TFolderTreeNode* node;
-        int index;
+        int row;
     };
     const int count = node->childCount();
     std::unordered_map<std::string_view, Existing> existing;
@@ -412,22 +424,26 @@ bool TFolderTreeView::MergeChildren(TFolderTreeNode* node, const std::string& fo
             gone.push_back(child);  // a duplicate name cannot stand for an item
     }
     std::vector<TFolderTreeNode*> next;
+    std::vector<int> oldRows;  // per node of next: its row now, -1 for a new node
     next.reserve(listing.size());
+    oldRows.reserve(listing.size());
     size_t added = 0;
     bool inOrder = true;
-    int lastIndex = -1;
+    int lastRow = -1;
     for (const auto& entry : listing) {
         const auto found = existing.find(entry.name);
         if (found != existing.end() && found->second.node->IsFolder() == entry.isFolder) {
-            inOrder = inOrder && found->second.index > lastIndex;
-            lastIndex = found->second.index;
+            inOrder = inOrder && found->second.row > lastRow;
+            lastRow = found->second.row;
             next.push_back(found->second.node);
+            oldRows.push_back(found->second.row);
             existing.erase(found);
             continue;
         }
         auto* child = new TFolderTreeNode(entry.name, entry.isFolder);
         SetNodeLook(child, platform::JoinPath(folder, entry.name));
         next.push_back(child);
+        oldRows.push_back(-1);
         ++added;
     }
     for (const auto& [name, left] : existing)
@@ -440,15 +456,17 @@ bool TFolderTreeView::MergeChildren(TFolderTreeNode* node, const std::string& fo
         for (TFolderTreeNode* child : gone)
             delete child;
         for (size_t i = 0; i < next.size(); ++i) {
-            if (!next[i]->parent())
+            if (oldRows[i] < 0)
                 node->insertChild(static_cast<int>(i), next[i]);
         }
     } else {
         // Taken out of the tree, nodes forget their expansion: note it and restore it.
         std::vector<TFolderTreeNode*> expanded;
-        for (TFolderTreeNode* child : next) {
-            if (child->parent())
-                CollectExpandedNodes(child, expanded);
+        const QModelIndex parentIndex = indexFromItem(node);
+        for (size_t i = 0; i < next.size(); ++i) {
+            if (oldRows[i] >= 0 && next[i]->IsFolder())
+                CollectExpandedNodes(*this, model()->index(oldRows[i], 0, parentIndex), next[i],
+                                     expanded);
         }
         node->takeChildren();
         for (TFolderTreeNode* child : gone)

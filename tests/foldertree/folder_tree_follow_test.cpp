@@ -31,6 +31,7 @@ class FolderTreeFollowTest : public ::testing::Test {
     FolderTreeFollowTest() : root(dir / "pack") {
         MakeFolder(root + "/css/sub");
         Touch(root + "/css/a.css");
+        Touch(root + "/css/d.css");
         Touch(root + "/css/sub/s.css");
         MakeFolder(root + "/img/deep");
         Touch(root + "/img/a.png");
@@ -117,10 +118,11 @@ TEST_F(FolderTreeFollowTest, ACollapsedFolderIsUnwatchedAndReadAgainWhenShown) {
     EXPECT_EQ(Watched(), Folders{root});
 
     Touch(root + "/css/b.css");
-    fs::remove(root + "/css/a.css");
+    fs::rename(root + "/css/a.css", root + "/css/c.css");
+    fs::remove(root + "/css/d.css");
     Touch(root + "/css/sub/t.css");
     css->setExpanded(true);
-    EXPECT_EQ(ChildTexts(css), QStringList({"sub", "b.css"}));
+    EXPECT_EQ(ChildTexts(css), QStringList({"sub", "b.css", "c.css"}));
     EXPECT_EQ(ChildNamed(css, "sub"), sub);
     EXPECT_TRUE(sub->isExpanded());
     EXPECT_EQ(ChildTexts(sub), QStringList({"s.css", "t.css"}));
@@ -147,7 +149,16 @@ TEST_F(FolderTreeFollowTest, AnExpandedFolderMovedAwayGoesWithItsWatch) {
     TFolderTreeNode* style = ChildNamed(top, "style");
     EXPECT_FALSE(style->isExpanded());
     style->setExpanded(true);
-    EXPECT_EQ(ChildTexts(style), QStringList({"sub", "a.css"}));
+    EXPECT_EQ(ChildTexts(style), QStringList({"sub", "a.css", "d.css"}));
+}
+
+TEST_F(FolderTreeFollowTest, ASelectedFileDeletedElsewhereLeavesItsFolderSelected) {
+    TFolderTreeNode* js = Expand(top, "js");
+    tree->SetSelected(ChildNamed(js, "b.js"));
+    fs::remove(root + "/js/b.js");
+    EXPECT_TRUE(WaitUntil([&] { return !ChildNamed(js, "b.js"); }));
+    EXPECT_EQ(tree->Selected(), js);
+    EXPECT_TRUE(js->isExpanded());
 }
 
 TEST_F(FolderTreeFollowTest, WhenWatchesRunOutOnlyTheSelectedNodeIsWatched) {
