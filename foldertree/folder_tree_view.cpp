@@ -407,7 +407,8 @@ bool TFolderTreeView::ReloadChildren(TFolderTreeNode* node) {
 
 // Applies the folder's listing to the node's children: nodes of items still there (same name,
 // same kind) stay as they are, with their expansion and their own children; new items get new
-// nodes; the others go. Both lists are in tree order, so this is one pass over each.
+// nodes; the others go. The current children are found by name through a hash, so this is one
+// pass over each list however large the folder.
 bool TFolderTreeView::MergeChildren(TFolderTreeNode* node, const std::string& folder) {
     const std::vector<FolderListEntry> listing = ListChildren(folder);
     struct Existing {
