@@ -152,6 +152,15 @@ TEST_F(FolderTreeFollowTest, AnExpandedFolderMovedAwayGoesWithItsWatch) {
     EXPECT_EQ(ChildTexts(style), QStringList({"sub", "a.css", "d.css"}));
 }
 
+TEST_F(FolderTreeFollowTest, AFolderRenamedInTheTreeIsWatchedUnderItsNewName) {
+    TFolderTreeNode* img = Expand(top, "img");
+    tree->RenameNode(img, "pics");
+    EXPECT_EQ(Watched(), (Folders{root, root + "/pics"}));
+    EXPECT_EQ(tree->Selected(), file1);
+    Touch(root + "/pics/new.png");
+    EXPECT_TRUE(WaitUntil([&] { return ChildNamed(img, "new.png") != nullptr; }));
+}
+
 TEST_F(FolderTreeFollowTest, ASelectedFileDeletedElsewhereLeavesItsFolderSelected) {
     TFolderTreeNode* js = Expand(top, "js");
     tree->SetSelected(ChildNamed(js, "b.js"));
