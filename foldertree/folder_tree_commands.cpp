@@ -41,8 +41,8 @@ void TFolderTreeView::RenameNode(TFolderTreeNode* node, const QString& newName) 
         throw EFolderTreeError("Rename to " + name + " failed");
     node->SetName(name);
     SetNodeIcon(node, node->Path());
-    if (node == Selected())
-        UpdateNotifier();
+    // The node's path and those below it changed: watch them under their new names.
+    UpdateNotifier();
     emit ItemsChanged();
 }
 
