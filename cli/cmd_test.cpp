@@ -11,8 +11,7 @@ namespace kelvara::cli {
 // "crc-fail NAME", or the reports about it as unzip prints them; reports about the archive as a
 // whole go to stderr. The last line is "tested N, failed M".
 int CmdTest(const Args& args, std::ostream& out, std::ostream& err) {
-    std::string password;
-    bool havePassword = false;
+    std::optional<std::string> password;
     size_t i = 0;
     for (; i < args.size() && args[i].size() > 1 && args[i][0] == '-'; ++i) {
         if (args[i] == "--") {
@@ -24,19 +23,12 @@ int CmdTest(const Args& args, std::ostream& out, std::ostream& err) {
         if (i + 1 >= args.size())
             return UsageError(err, "test", args[i] + " needs a value");
         password = args[++i];
-        havePassword = true;
     }
     if (i >= args.size())
         return UsageError(err, "test", "missing ARCHIVE");
 
     archive::TZipExtractor zip;
-    zip.SetArchiveFile(args[i]);
-    for (++i; i < args.size(); ++i)
-        zip.FileSpec.push_back(args[i]);
-    if (zip.FileSpec.empty())
-        zip.FileSpec.push_back("*.*");
-    if (havePassword)
-        zip.Passwords.push_back(password);
+    SelectEntries(zip, args, i, password);
 
     bool failed = false;
     bool inEntry = false;  // between OnBegin and OnEnd of one entry

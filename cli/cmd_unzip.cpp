@@ -10,8 +10,7 @@ namespace kelvara::cli {
 // report and every failed CRC check, and ends with the count.
 int CmdUnzip(const Args& args, std::ostream& out, std::ostream& err) {
     std::string folder = ".";
-    std::string password;
-    bool havePassword = false;
+    std::optional<std::string> password;
     size_t i = 0;
     for (; i < args.size() && args[i].size() > 1 && args[i][0] == '-'; ++i) {
         if (args[i] == "--") {
@@ -27,21 +26,14 @@ int CmdUnzip(const Args& args, std::ostream& out, std::ostream& err) {
             folder = args[++i];
         } else {
             password = args[++i];
-            havePassword = true;
         }
     }
     if (i >= args.size())
         return UsageError(err, "unzip", "missing ARCHIVE");
 
     archive::TZipExtractor zip;
-    zip.SetArchiveFile(args[i]);
-    for (++i; i < args.size(); ++i)
-        zip.FileSpec.push_back(args[i]);
-    if (zip.FileSpec.empty())
-        zip.FileSpec.push_back("*.*");
+    SelectEntries(zip, args, i, password);
     zip.SetExtractDir(folder);
-    if (havePassword)
-        zip.Passwords.push_back(password);
 
     bool failed = false;
     zip.OnError = [&](archive::TArchiveCommon&, const std::string& name, int id,
