@@ -2,6 +2,7 @@
 // named on the command line are added to the collection once the loop runs.
 #include <QApplication>
 #include <QDir>
+#include <QLocale>
 #include <QTimer>
 #include <iostream>
 
@@ -9,6 +10,7 @@
 #include "app/open_packages.h"
 #include "app/program_info.h"
 #include "app/startup_probe.h"
+#include "app/ui_language.h"
 #include "platform/qt/widgets/window_chrome.h"
 #include "viewer/viewer_window.h"
 
@@ -25,6 +27,8 @@ int main(int argc, char** argv) {
         std::cerr << kelvara::app::UnknownOptionText(arguments.unknownOption).toStdString();
         return 2;
     }
+    // English when the user's languages put it before Russian; Russian otherwise.
+    const kelvara::app::UiTranslators translators(kelvara::app::UiLanguageOf(QLocale::system()));
     QGuiApplication::setDesktopFileName(QString::fromLatin1(kelvara::app::kApplicationId));
     QApplication::setWindowIcon(kelvara::platform::ApplicationIcon());
     kelvara::app::TForm1 form1;

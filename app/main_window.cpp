@@ -40,17 +40,17 @@ QString Text(const std::string& s) {
     return QString::fromStdString(s);
 }
 
-QGroupBox* MakeGroupBox(QWidget* parent, const char* caption, QRect geometry) {
-    auto* box = new QGroupBox(QString::fromUtf8(caption), parent);
+QGroupBox* MakeGroupBox(QWidget* parent, const QString& caption, QRect geometry) {
+    auto* box = new QGroupBox(caption, parent);
     box->setFont(platform::WindowFont(true));
     box->setGeometry(geometry);
     return box;
 }
 
-QToolButton* MakeFlatButton(QWidget* parent, const char* caption, const char* glyph,
+QToolButton* MakeFlatButton(QWidget* parent, const QString& caption, const char* glyph,
                             QRect geometry) {
     auto* button = new QToolButton(parent);
-    button->setText(QString::fromUtf8(caption));
+    button->setText(caption);
     button->setIcon(QIcon(QString::fromUtf8(glyph)));
     button->setIconSize(QSize(24, 24));
     button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
@@ -74,7 +74,7 @@ TForm1::TForm1(std::unique_ptr<UserDialogs> dialogs, QWidget* parent)
 TForm1::~TForm1() = default;
 
 void TForm1::BuildLayout() {
-    setWindowTitle(QString::fromUtf8(kWindowCaption));
+    setWindowTitle(tr(kWindowCaption));
     setWindowIcon(platform::ApplicationIcon());
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
@@ -85,7 +85,7 @@ void TForm1::BuildLayout() {
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Window);
 
-    GroupBox1 = MakeGroupBox(this, " Виджеты ", QRect(8, 8, 705, 449));
+    GroupBox1 = MakeGroupBox(this, tr(" Виджеты "), QRect(8, 8, 705, 449));
     ListView1 = new QTreeWidget(GroupBox1);
     ListView1->setGeometry(8, 16, 689, 425);
     ListView1->setFont(platform::WindowFont(false));
@@ -104,8 +104,8 @@ void TForm1::BuildLayout() {
     listPalette.setColor(QPalette::Base, Qt::white);
     listPalette.setColor(QPalette::AlternateBase, palette().color(QPalette::Midlight));
     ListView1->setPalette(listPalette);
-    ListView1->setHeaderLabels({QStringLiteral("Имя файла"), QStringLiteral("Название виджета"),
-                                QStringLiteral("Размер"), QStringLiteral("Дата создания")});
+    ListView1->setHeaderLabels(
+        {tr("Имя файла"), tr("Название виджета"), tr("Размер"), tr("Дата создания")});
     const int widths[] = {200, 220, 100, 140};
     for (int i = 0; i < 4; ++i)
         ListView1->setColumnWidth(i, widths[i]);
@@ -124,11 +124,11 @@ void TForm1::BuildLayout() {
             });
 
     PopupMenu1 = new QMenu(this);
-    N1 = PopupMenu1->addAction(QStringLiteral("Выделить все"));
+    N1 = PopupMenu1->addAction(tr("Выделить все"));
     PopupMenu1->addSeparator();
-    N2 = PopupMenu1->addAction(QStringLiteral("Снять выделения"));
+    N2 = PopupMenu1->addAction(tr("Снять выделения"));
     PopupMenu1->addSeparator();
-    N5 = PopupMenu1->addAction(QStringLiteral("Просмотр"));
+    N5 = PopupMenu1->addAction(tr("Просмотр"));
     connect(N1, &QAction::triggered, this, [this] { N1Click(); });
     connect(N2, &QAction::triggered, this, [this] { N2Click(); });
     connect(N5, &QAction::triggered, this, [this] { N5Click(); });
@@ -137,15 +137,15 @@ void TForm1::BuildLayout() {
             PopupMenu1->popup(ListView1->viewport()->mapToGlobal(at));
     });
 
-    GroupBox2 = MakeGroupBox(this, " Информация ", QRect(720, 8, 241, 209));
+    GroupBox2 = MakeGroupBox(this, tr(" Информация "), QRect(720, 8, 241, 209));
     BuildDetailsPanel();
 
-    GroupBox3 = MakeGroupBox(this, "Действия", QRect(720, 216, 241, 241));
-    FlatButton5 = MakeFlatButton(GroupBox3, "Добавить виджет в коллекцию", ":/icons/add.png",
+    GroupBox3 = MakeGroupBox(this, tr("Действия"), QRect(720, 216, 241, 241));
+    FlatButton5 = MakeFlatButton(GroupBox3, tr("Добавить виджет в коллекцию"), ":/icons/add.png",
                                  QRect(8, 24, 225, 57));
-    FlatButton3 = MakeFlatButton(GroupBox3, "Удалить выделенные виджеты", ":/icons/delete.png",
+    FlatButton3 = MakeFlatButton(GroupBox3, tr("Удалить выделенные виджеты"), ":/icons/delete.png",
                                  QRect(8, 96, 225, 57));
-    FlatButton1 = MakeFlatButton(GroupBox3, "Создать пакет установки", ":/icons/package.png",
+    FlatButton1 = MakeFlatButton(GroupBox3, tr("Создать пакет установки"), ":/icons/package.png",
                                  QRect(8, 168, 225, 57));
     connect(FlatButton5, &QToolButton::clicked, this, [this] { FlatButton5Click(); });
     connect(FlatButton3, &QToolButton::clicked, this, [this] { FlatButton3Click(); });
@@ -263,7 +263,7 @@ void TForm1::SetStatus(int panel, const QString& text) {
 }
 
 void TForm1::ListView1Click() {
-    SetStatus(1, QString::fromUtf8(kStatusChecked) + QString::number(CheckedCount()));
+    SetStatus(1, tr(kStatusChecked) + QString::number(CheckedCount()));
 }
 
 void TForm1::N1Click() {
@@ -279,8 +279,8 @@ void TForm1::N2Click() {
 }
 
 void TForm1::ShowCounts() {
-    SetStatus(0, QString::fromUtf8(kStatusFound) + QString::number(ListView1->topLevelItemCount()));
-    SetStatus(1, QString::fromUtf8(kStatusChecked) + QString::number(0));
+    SetStatus(0, tr(kStatusFound) + QString::number(ListView1->topLevelItemCount()));
+    SetStatus(1, tr(kStatusChecked) + QString::number(0));
 }
 
 void TForm1::Rescan() {

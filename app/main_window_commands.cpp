@@ -5,6 +5,7 @@
 
 #include "app/main_window.h"
 #include "app/texts.h"
+#include "app/ui_language.h"
 #include "collection/file_copy.h"
 #include "collection/install_package.h"
 #include "collection/package_deletion.h"
@@ -24,7 +25,7 @@ void TForm1::FlatButton5Click() {
 void TForm1::AddPackages(const QStringList& paths) {
     for (const QString& path : paths) {
         QString name = QFileInfo(path).fileName();
-        SetStatus(2, QString::fromUtf8(kStatusAdding) + name + QStringLiteral("..."));
+        SetStatus(2, tr(kStatusAdding) + name + QStringLiteral("..."));
         Pump();
         collection::CopyFileKeepDate(path.toStdString(),
                                      platform::CollectionFolder() + name.toStdString());
@@ -32,34 +33,32 @@ void TForm1::AddPackages(const QStringList& paths) {
     Rescan();
     ShowCounts();
     SetStatus(2, QString());
-    dialogs_->ShowInformation(this, QString::fromUtf8(kAddDonePrefix) +
-                                        QString::number(paths.size()) +
-                                        QString::fromUtf8(kAddDoneSuffix));
+    dialogs_->ShowInformation(
+        this, tr(kAddDonePrefix) + QString::number(paths.size()) + tr(kAddDoneSuffix));
 }
 
 void TForm1::FlatButton3Click() {
     RunCommand([this] {
         int checked = CheckedCount();
         if (checked == 0) {
-            dialogs_->ShowError(this, QString::fromUtf8(kNothingToDelete));
+            dialogs_->ShowError(this, tr(kNothingToDelete));
             return;
         }
-        if (!dialogs_->Confirm(this, QString::fromUtf8(kConfirmDeletePrefix) +
-                                         QString::number(checked) +
-                                         QString::fromUtf8(kConfirmDeleteSuffix)))
+        if (!dialogs_->Confirm(this, tr(kConfirmDeletePrefix) + QString::number(checked) +
+                                         tr(kConfirmDeleteSuffix)))
             return;
         std::vector<std::string> failed = collection::DeletePackages(
             platform::CollectionFolder(), CheckedCaptions(), [this](const std::string& status) {
-                SetStatus(2, QString::fromStdString(status));
+                SetStatus(2, CollectionProgressText(status));
                 Pump();
             });
         Rescan();
         ShowCounts();
         SetStatus(2, QString());
         if (failed.empty()) {
-            dialogs_->ShowInformation(this, QString::fromUtf8(kDeleteDone));
+            dialogs_->ShowInformation(this, tr(kDeleteDone));
         } else {
-            QString text = QString::fromUtf8(kDeleteFailed);
+            QString text = tr(kDeleteFailed);
             for (const std::string& caption : failed)
                 text += QStringLiteral("\n") + QString::fromStdString(caption);
             dialogs_->ShowError(this, text);
@@ -70,7 +69,7 @@ void TForm1::FlatButton3Click() {
 void TForm1::FlatButton1Click() {
     RunCommand([this] {
         if (CheckedCount() == 0) {
-            dialogs_->ShowError(this, QString::fromUtf8(kNothingToPackage));
+            dialogs_->ShowError(this, tr(kNothingToPackage));
             return;
         }
         dialogs_->BrowseFolder(this, dirPath_);
@@ -79,11 +78,11 @@ void TForm1::FlatButton1Click() {
         collection::BuildInstallPackage(platform::CollectionFolder(), dirPath_.toStdString(),
                                         CheckedCaptions(), templatePath,
                                         [this](const std::string& status) {
-                                            SetStatus(2, QString::fromStdString(status));
+                                            SetStatus(2, CollectionProgressText(status));
                                             Pump();
                                         });
         SetStatus(2, QString());
-        dialogs_->ShowInformation(this, QString::fromUtf8(kPackageDone));
+        dialogs_->ShowInformation(this, tr(kPackageDone));
     });
 }
 

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "app/main_window.h"
+#include "app/ui_language.h"
 #include "collection/manifest.h"
 #include "collection/package_extraction.h"
 #include "collection/texts.h"
@@ -18,9 +19,9 @@
 namespace kelvara::app {
 namespace {
 
-QLabel* MakeLabel(QWidget* parent, const char* text, int x, int y, bool bold,
+QLabel* MakeLabel(QWidget* parent, const QString& text, int x, int y, bool bold,
                   QColor colour = QColor()) {
-    auto* label = new QLabel(QString::fromUtf8(text), parent);
+    auto* label = new QLabel(text, parent);
     QFont font = parent->font();
     font.setPixelSize(11);
     font.setBold(bold);
@@ -49,18 +50,18 @@ void TForm1::BuildDetailsPanel() {
     Image1 = new QLabel(Panel1);
     Image1->setGeometry(0, 0, 57, 57);
     Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Label2 = MakeLabel(GroupBox2, "Высота:", 96, 16, true);
-    Label4 = MakeLabel(GroupBox2, collection::kUnknownValue, 152, 16, false);
-    Label3 = MakeLabel(GroupBox2, "Ширина:", 96, 40, true);
-    Label5 = MakeLabel(GroupBox2, collection::kUnknownValue, 152, 40, false);
+    Label2 = MakeLabel(GroupBox2, tr("Высота:"), 96, 16, true);
+    Label4 = MakeLabel(GroupBox2, CollectionText(collection::kUnknownValue), 152, 16, false);
+    Label3 = MakeLabel(GroupBox2, tr("Ширина:"), 96, 40, true);
+    Label5 = MakeLabel(GroupBox2, CollectionText(collection::kUnknownValue), 152, 40, false);
     Panel2 = MakePanel(GroupBox2, QRect(96, 64, 129, 3));
-    Label6 = MakeLabel(GroupBox2, "Версия:", 96, 80, true, QColor(0, 128, 0));
-    Label7 = MakeLabel(GroupBox2, collection::kUnknownValue, 152, 80, false);
-    Label8 = MakeLabel(GroupBox2, "ID:", 16, 104, true, QColor(128, 0, 0));
-    Label9 = MakeLabel(GroupBox2, collection::kUnknownValue, 40, 104, false);
+    Label6 = MakeLabel(GroupBox2, tr("Версия:"), 96, 80, true, QColor(0, 128, 0));
+    Label7 = MakeLabel(GroupBox2, CollectionText(collection::kUnknownValue), 152, 80, false);
+    Label8 = MakeLabel(GroupBox2, tr("ID:"), 16, 104, true, QColor(128, 0, 0));
+    Label9 = MakeLabel(GroupBox2, CollectionText(collection::kUnknownValue), 40, 104, false);
     Panel3 = MakePanel(GroupBox2, QRect(8, 120, 225, 3));
-    Label10 = MakeLabel(GroupBox2, "Доступ к сети:", 16, 128, true);
-    Label11 = MakeLabel(GroupBox2, collection::kUnknownValue, 152, 128, false);
+    Label10 = MakeLabel(GroupBox2, tr("Доступ к сети:"), 16, 128, true);
+    Label11 = MakeLabel(GroupBox2, CollectionText(collection::kUnknownValue), 152, 128, false);
 }
 
 void TForm1::ListView1SelectItem(QTreeWidgetItem* item) {
@@ -75,7 +76,7 @@ void TForm1::ResetDetails() {
     Image1->clear();
     Image1->resize(57, 57);
     for (QLabel* label : {Label4, Label5, Label7, Label9, Label11}) {
-        label->setText(QString::fromUtf8(collection::kUnknownValue));
+        label->setText(CollectionText(collection::kUnknownValue));
         label->adjustSize();
     }
     Label11->setPalette(Label10->palette());
@@ -116,7 +117,7 @@ void TForm1::ShowDetails(const std::string& caption) {
     palette.setColor(QPalette::WindowText, allowed ? QColor(255, 0, 0) : QColor(0, 128, 0));
     Label11->setPalette(palette);
     Label11->setText(
-        QString::fromUtf8(allowed ? collection::kNetworkAllowed : collection::kNetworkDenied));
+        CollectionText(allowed ? collection::kNetworkAllowed : collection::kNetworkDenied));
     Label11->adjustSize();
 }
 

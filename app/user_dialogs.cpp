@@ -1,5 +1,6 @@
 #include "app/user_dialogs.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -18,14 +19,17 @@ void ShowMessage(QWidget* parent, QMessageBox::Icon icon, const QString& title,
 }  // namespace
 
 QStringList StandardDialogs::ChooseWidgetFiles(QWidget* parent) {
-    return QFileDialog::getOpenFileNames(parent, QString(), QString(),
-                                         QStringLiteral("Виджеты (*.wgt)"));
+    return QFileDialog::getOpenFileNames(
+        parent, QString(), QString(),
+        QCoreApplication::translate("kelvara::app::StandardDialogs", "Виджеты (*.wgt)"));
 }
 
 void StandardDialogs::BrowseFolder(QWidget* parent, QString& dirPath) {
     if (!dirPath.isEmpty() && !QDir(dirPath).exists())
         dirPath.clear();
-    QFileDialog dialog(parent, QStringLiteral("Обзор папки"), dirPath);
+    QFileDialog dialog(parent,
+                       QCoreApplication::translate("kelvara::app::StandardDialogs", "Обзор папки"),
+                       dirPath);
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly, true);
     if (!dirPath.isEmpty())

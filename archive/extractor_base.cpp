@@ -75,11 +75,16 @@ int TExtractorBase::Extract() {
     return Run(nullptr);
 }
 
-int TExtractorBase::Run(MemoryRequest* memory) {
+int TExtractorBase::Test() {
+    return Run(nullptr, true);
+}
+
+int TExtractorBase::Run(MemoryRequest* memory, bool test) {
     if (running_)
         return 0;
     RunGuard guard(running_);
     memory_ = memory;
+    testing_ = test;
     ResetRun();
     if (CpuType == cpt80486)
         CpuType = cptAuto;
@@ -116,6 +121,7 @@ int TExtractorBase::Run(MemoryRequest* memory) {
         archiveFile_ = savedArchive;
     }
     memory_ = nullptr;
+    testing_ = false;
     return count_;
 }
 
@@ -256,6 +262,10 @@ void TExtractorBase::ExtractEntry(EntryToExtract& entry, ArchiveInput& input) {
         return;
     if (memory_) {
         ExtractEntryToMemory(entry, input);
+        return;
+    }
+    if (testing_) {
+        TestEntry(entry, input);
         return;
     }
     EnsureExtractDir();
@@ -413,6 +423,58 @@ void TExtractorBase::ExtractEntryToMemory(EntryToExtract& entry, ArchiveInput& i
     }
 }
 
+bool TExtractorBase::BeginTest(const std::string& name) {
+    if (OnBegin) {
+        bool proceed = true;
+        OnBegin(*this, name, proceed, count_ + 1);
+        if (!proceed)
+            return false;
+    }
+    if (cancel_)
+        return false;
+    ++count_;
+    return true;
+}
+
+void TExtractorBase::ReportUnreadableEntry(const std::string& name) {
+    if (!testing_) {
+        Report(kMsgBadFileHeader, name);
+        return;
+    }
+    if (!BeginTest(name))
+        return;
+    Report(kMsgBadFileHeader, name);
+    if (OnEnd)
+        OnEnd(*this, name, false);
+}
+
+void TExtractorBase::TestEntry(EntryToExtract& entry, ArchiveInput& input) {
+    const bool folder = (!entry.name.empty() && entry.name.back() == '/') ||
+                        (!IsJarType(arcType_) && (entry.externalAttributes & kDirectoryAttribute));
+    if (folder || !BeginTest(entry.name))
+        return;
+    if (entry.flags & 1) {
+        // With nobody to ask, searching the passwords again costs nothing and gives every shut
+        // entry its own report; after a handler gave up, later entries are not asked again.
+        if (!OnGetPassword)
+            passwordFailed_ = false;
+        bool open = false;
+        if (passwordFailed_) {
+            Report(kMsgInvalidPassword, entry.name);
+        } else {
+            open = CheckPassword(entry, input, entry.name);
+        }
+        if (!open) {
+            if (OnEnd)
+                OnEnd(*this, entry.name, false);
+            return;
+        }
+    }
+    bool decoded = false;
+    const uint32_t finished = DecodeIntoSink(entry, input, entry.name, decoded);
+    GiveVerdict(entry.name, decoded && !cancel_ && CrcMatches(entry.crc, finished));
+}
+
 void TExtractorBase::WriteBlock(const uint8_t* data, size_t n, bool pump) {
     n = static_cast<size_t>(std::min<uint64_t>(n, entryTotal_ - entryDone_));
     if (n == 0 || writeFailed_)
@@ -421,7 +483,7 @@ void TExtractorBase::WriteBlock(const uint8_t* data, size_t n, bool pump) {
     size_t written = n;
     if (memorySink_) {
         memorySink_->insert(memorySink_->end(), data, data + n);
-    } else {
+    } else if (!testing_) {  // a test run only checks the CRC
         written = outputFile_.WriteAll(data, n);
     }
     entryDone_ += written;

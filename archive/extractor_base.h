@@ -44,7 +44,17 @@ class TExtractorBase : public TArchiveCommon {
     // file entries were extracted. Never throws. A call made while another one of this object
     // is running (from an event handler or the pump) does nothing and returns 0.
     int Extract();
-    // Bytes written to output files (or decoded into memory) by the latest run.
+    // Decodes every entry that FileSpec selects and checks its CRC-32 like Extract, but writes
+    // nothing (no file, no folder, and no entry is held in memory whole); returns how many file
+    // entries were tested. Each tested entry is framed by OnBegin (with its converted name in
+    // place of an output path) and OnEnd (its verdict, or false for an entry that could not be
+    // decoded at all); the reports about it (bad data, password, bad local header) come in
+    // between through OnError, the same ones Extract gives. Folder entries hold no data and are
+    // not tested. Overlapping entries refuse the archive as in Extract; free space and entry
+    // names are not checked. Without OnGetPassword, every encrypted entry searches Passwords
+    // anew, so each one that stays shut is reported.
+    int Test();
+    // Bytes written to output files (or decoded into memory, or tested) by the latest run.
     uint64_t BytesWritten() const { return runDone_; }
 
     const std::string& ExtractDir() const { return extractDir_; }
@@ -106,9 +116,10 @@ class TExtractorBase : public TArchiveCommon {
     virtual int DecodeEntry(const EntryToExtract& entry, ArchiveInput& input,
                             const std::string& path) = 0;
 
-    // The shared body of Extract and (with memory set) ExtractToMemory: opens the archive, runs
-    // the walk and returns the count. Does nothing while another run of this object is going on.
-    int Run(MemoryRequest* memory);
+    // The shared body of Extract, ExtractToMemory (with memory set) and Test (with test set):
+    // opens the archive, runs the walk and returns the count. Does nothing while another run of
+    // this object is going on.
+    int Run(MemoryRequest* memory, bool test = false);
 
     // Tests a converted entry name against FileSpec (may append "." to masks without one); in a
     // memory run, against the requested name exactly.
@@ -119,6 +130,9 @@ class TExtractorBase : public TArchiveCommon {
     // Keeps the run's output total (for progress) and the latest date of the selected entries.
     void NoteSelected(uint32_t dosDateTime, uint64_t uncompressed);
     void ExtractEntry(EntryToExtract& entry, ArchiveInput& input);
+    // A selected entry whose local header cannot be used: reported with 25114; in a test run it
+    // is a tested entry that failed.
+    void ReportUnreadableEntry(const std::string& name);
     // The output-block routine: writes to the current output file, adds the block to the CRC
     // and reports progress; the pump runs after the block when pump is set. Bytes past the
     // entry's declared size are dropped.
@@ -127,6 +141,7 @@ class TExtractorBase : public TArchiveCommon {
     bool passwordFailed_ = false;      // run-wide: later encrypted entries are skipped
     std::string lastPassword_;         // the password that matched last in this run
     MemoryRequest* memory_ = nullptr;  // set while ExtractToMemory runs
+    bool testing_ = false;             // set while Test runs: blocks only feed the CRC
 
   private:
     void ResetRun();
@@ -136,6 +151,9 @@ class TExtractorBase : public TArchiveCommon {
     uint32_t DecodeIntoSink(const EntryToExtract& entry, ArchiveInput& input,
                             const std::string& path, bool& decoded);
     void ExtractEntryToMemory(EntryToExtract& entry, ArchiveInput& input);
+    void TestEntry(EntryToExtract& entry, ArchiveInput& input);
+    // OnBegin for a tested entry; false when it is skipped. Counts the entry.
+    bool BeginTest(const std::string& name);
     bool BeginCheck(OutputTarget& target);
     bool ConfirmOverwrite(OutputTarget& target);
     void GiveVerdict(const std::string& path, bool passed);

@@ -5,6 +5,7 @@
 //   zip.FileSpec = {"*.png"};
 //   zip.SetExtractDir(folder);
 //   int extracted = zip.Extract();       // never throws; errors go to OnError when assigned
+//   int tested = zip.Test();             // the same entries decoded and checked, nothing written
 #pragma once
 
 #include <cstdint>

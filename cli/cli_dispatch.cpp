@@ -16,6 +16,8 @@ constexpr Command kCommands[] = {
      "scan FOLDER                      list the widget rows of a collection folder"},
     {"list", CmdList, "list ARCHIVE                     list the entries of an archive"},
     {"unzip", CmdUnzip, "unzip [-o DIR] [-p PASSWORD] ARCHIVE [MASK...]   extract entries"},
+    {"test", CmdTest,
+     "test [-p PASSWORD] ARCHIVE [MASK...]   decode entries and check their CRC-32"},
     {"png", CmdPng, "png FILE OUT.ppm                 draw a PNG over white into a PPM file"},
     {"manifest", CmdManifest,
      "manifest PACKAGE                 print a package's manifest details"},

@@ -1,7 +1,7 @@
 #include <ostream>
 
-#include "collection/install_package.h"
 #include "cli/commands.h"
+#include "collection/install_package.h"
 
 namespace kelvara::cli {
 

@@ -1,7 +1,7 @@
 #include <ostream>
 
-#include "archive/archive_messages.h"
 #include "archive/zip_extractor.h"
+#include "cli/archive_report.h"
 #include "cli/commands.h"
 
 namespace kelvara::cli {
@@ -10,8 +10,7 @@ namespace kelvara::cli {
 // report and every failed CRC check, and ends with the count.
 int CmdUnzip(const Args& args, std::ostream& out, std::ostream& err) {
     std::string folder = ".";
-    std::string password;
-    bool havePassword = false;
+    std::optional<std::string> password;
     size_t i = 0;
     for (; i < args.size() && args[i].size() > 1 && args[i][0] == '-'; ++i) {
         if (args[i] == "--") {
@@ -27,29 +26,19 @@ int CmdUnzip(const Args& args, std::ostream& out, std::ostream& err) {
             folder = args[++i];
         } else {
             password = args[++i];
-            havePassword = true;
         }
     }
     if (i >= args.size())
         return UsageError(err, "unzip", "missing ARCHIVE");
 
     archive::TZipExtractor zip;
-    zip.SetArchiveFile(args[i]);
-    for (++i; i < args.size(); ++i)
-        zip.FileSpec.push_back(args[i]);
-    if (zip.FileSpec.empty())
-        zip.FileSpec.push_back("*.*");
+    SelectEntries(zip, args, i, password);
     zip.SetExtractDir(folder);
-    if (havePassword)
-        zip.Passwords.push_back(password);
 
     bool failed = false;
     zip.OnError = [&](archive::TArchiveCommon&, const std::string& name, int id,
                       const std::string& text1, const std::string& extra) {
-        err << "error " << id << ' ' << archive::FormatMessage(id, text1, extra) << ": " << name;
-        if (!extra.empty() && !archive::MessageTakesValues(id))
-            err << " (" << extra << ")";
-        err << '\n';
+        PrintArchiveReport(err, name, id, text1, extra);
         failed = true;
     };
     zip.OnEnd = [&](archive::TArchiveCommon&, const std::string& path, bool passed) {

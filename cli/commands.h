@@ -13,6 +13,7 @@ using Args = std::vector<std::string>;
 int CmdScan(const Args& args, std::ostream& out, std::ostream& err);
 int CmdList(const Args& args, std::ostream& out, std::ostream& err);
 int CmdUnzip(const Args& args, std::ostream& out, std::ostream& err);
+int CmdTest(const Args& args, std::ostream& out, std::ostream& err);
 int CmdPng(const Args& args, std::ostream& out, std::ostream& err);
 int CmdManifest(const Args& args, std::ostream& out, std::ostream& err);
 int CmdTokens(const Args& args, std::ostream& out, std::ostream& err);

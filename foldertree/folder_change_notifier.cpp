@@ -2,17 +2,27 @@
 
 #include <QCoreApplication>
 #include <QMetaObject>
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <set>
 
 #include "platform/folder_watch.h"
 
 namespace kelvara::foldertree {
 namespace {
 
-// Guards every notifier's watched path, options and watch, which the user-interface thread
-// writes and the watcher threads read.
+using Clock = std::chrono::steady_clock;
+
+// A burst of changes is handed over once it has paused this long...
+constexpr auto kQuietPeriod = std::chrono::milliseconds(150);
+// ...or, while it goes on, once this long after its first change.
+constexpr auto kMaxDelay = std::chrono::milliseconds(1000);
+
+// Guards every notifier's watched path, folders, options and watch, which the user-interface
+// thread writes and the watcher threads read.
 std::mutex& WatchLock() {
     static std::mutex lock;
     return lock;
@@ -28,6 +38,12 @@ platform::FolderChangeKinds KindsFor(NotifyFilterSet filters) {
     };
 }
 
+std::vector<std::string> SortedUnique(std::vector<std::string> folders) {
+    std::sort(folders.begin(), folders.end());
+    folders.erase(std::unique(folders.begin(), folders.end()), folders.end());
+    return folders;
+}
+
 }  // namespace
 
 // Shared by the notifier, its watcher thread and any change delivery still queued on the
@@ -39,25 +55,31 @@ struct TFolderChangeNotifier::State : std::enable_shared_from_this<State> {
     std::string path = "/";
     bool subtree = true;
     NotifyFilterSet filters = kDefaultNotifyFilters;
-    unsigned generation = 0;         // bumped on every change of the three above
-    unsigned watchedGeneration = 0;  // the generation the watch was opened for
+    unsigned generation = 0;                 // bumped on every change of the three above
+    unsigned watchedGeneration = 0;          // the generation the path's watch was opened for
+    bool useFolders = false;                 // a folder set was given
+    std::vector<std::string> folders;        // the set, sorted
+    std::vector<std::string> failedFolders;  // the set that did not fit
+    bool fellBack = false;
+    size_t maxWatches = 0;
+    bool started = false;  // the watch exists (the watcher thread may be running)
     platform::FolderWatch watch;
 
     // Under mutex.
     std::mutex mutex;
     std::condition_variable changed;
     bool stop = false;
-    bool delivering = false;
-    std::function<void()> handler;
+    bool running = false;         // the watcher thread has not ended
+    bool deliveryQueued = false;  // a delivery waits on the user-interface thread
+    std::set<std::string> pending;
+    Clock::time_point firstChange, lastChange;
+    unsigned long long flushRequested = 0, flushDone = 0;
+    FoldersHandler handler;
 
     std::atomic<bool> watching{false};
 
-    bool Stopping() {
-        std::lock_guard lock(mutex);
-        return stop;
-    }
-
-    // Applies a change of path or options and has a running watcher pick it up.
+    // Applies a change of path or options and has a running watcher pick it up (the change
+    // itself renews the watches of a folder set).
     template <typename Change>
     void Reconfigure(Change change) {
         {
@@ -73,79 +95,157 @@ struct TFolderChangeNotifier::State : std::enable_shared_from_this<State> {
         watchedGeneration = generation;
         return watch.Open(path, subtree, KindsFor(filters));
     }
+    void WatchPathOnly() {
+        watch.RemoveAll();
+        watch.Add(path);  // a file or a missing path leaves nothing watched, without an error
+    }
+    void ApplyFolders();
 
-    void DeliverChange();
-    bool RunHandlerOnUiThread();
-    void WatchFolder();
+    void Deliver();
+    void FlushWatcher();
+    void QueueDelivery();
+    void WatchFolders();
 };
 
-// Runs on the user-interface thread. The handler is copied out first: it may destroy the
-// notifier (a refresh reselects a node, which replaces the notifier).
-void TFolderChangeNotifier::State::DeliverChange() {
-    std::function<void()> run;
-    {
-        std::lock_guard lock(mutex);
-        if (!stop)
-            run = handler;
+// Under WatchLock(), with the watch started: watches exactly the folder set, or falls back to
+// the path when the watches run out.
+void TFolderChangeNotifier::State::ApplyFolders() {
+    if (fellBack && folders == failedFolders)
+        return;
+    watch.SetLimit(maxWatches);
+    for (const std::string& folder : watch.Folders()) {
+        if (fellBack || !std::binary_search(folders.begin(), folders.end(), folder))
+            watch.Remove(folder);
     }
-    if (run) {
-        try {
-            run();
-        } catch (...) {
-            // A failed refresh must not leave the watcher waiting or unwind into the event loop.
+    fellBack = false;
+    for (const std::string& folder : folders) {
+        if (watch.Add(folder) == platform::FolderWatchAdd::kLimitReached) {
+            failedFolders = folders;
+            fellBack = true;
+            watch.SetLimit(0);  // the path alone is always tried
+            WatchPathOnly();
+            return;
         }
     }
+}
+
+// Runs on the user-interface thread: takes every change gathered so far and runs the handler
+// with the folders. The handler is copied out first: it may destroy the notifier.
+void TFolderChangeNotifier::State::Deliver() {
+    FlushWatcher();
+    std::vector<std::string> changedFolders;
+    FoldersHandler run;
     {
         std::lock_guard lock(mutex);
-        delivering = false;
+        deliveryQueued = false;
+        if (stop)
+            return;
+        changedFolders.assign(pending.begin(), pending.end());
+        pending.clear();
+        run = handler;
+    }
+    if (!run || changedFolders.empty())
+        return;
+    try {
+        run(changedFolders);
+    } catch (...) {
+        // A failed refresh must not unwind into the event loop.
+    }
+}
+
+// Waits until the watcher has read every event the system queued before this call, so that a
+// delivery covers all changes made before it runs: a burst that ended meanwhile is handled
+// once, not once now and once more for its remainder. The watcher never waits for the
+// user-interface thread, so this cannot block for long.
+void TFolderChangeNotifier::State::FlushWatcher() {
+    std::unique_lock lock(mutex);
+    if (!running || stop)
+        return;
+    const unsigned long long ticket = ++flushRequested;
+    lock.unlock();
+    watch.WakeUp();
+    lock.lock();
+    changed.wait(lock, [&] { return flushDone >= ticket || !running || stop; });
+}
+
+void TFolderChangeNotifier::State::QueueDelivery() {
+    QCoreApplication* app = QCoreApplication::instance();
+    const bool queued =
+        app && QMetaObject::invokeMethod(
+                   app, [self = shared_from_this()] { self->Deliver(); }, Qt::QueuedConnection);
+    if (!queued) {
+        // Nobody to hand the changes to.
+        std::lock_guard lock(mutex);
+        pending.clear();
+        deliveryQueued = false;
+    }
+}
+
+// The watcher thread: reads changes as they come, gathers the folders they touched and queues
+// one delivery once they pause (or have gone on for long enough), until told to stop. Without
+// a folder set it ends when the path's watch is lost or cannot be opened again.
+void TFolderChangeNotifier::State::WatchFolders() {
+    for (;;) {
+        int timeoutMs = -1;
+        {
+            std::lock_guard lock(mutex);
+            if (stop)
+                break;
+            if (!pending.empty() && !deliveryQueued) {
+                const auto due = std::min(lastChange + kQuietPeriod, firstChange + kMaxDelay);
+                const auto left =
+                    std::chrono::duration_cast<std::chrono::milliseconds>(due - Clock::now());
+                timeoutMs = static_cast<int>(std::max<long long>(0, left.count() + 1));
+            }
+        }
+        if (watch.WaitForChangesOrWakeUp(timeoutMs) == platform::FolderWatchWait::kFailed)
+            break;
+        unsigned long long seen;
+        {
+            std::lock_guard lock(mutex);
+            if (stop)
+                break;
+            seen = flushRequested;  // events queued before this are read below
+        }
+        std::vector<std::string> changedFolders;
+        bool end = false;
+        {
+            std::lock_guard lock(WatchLock());
+            watch.ReadChanges(changedFolders);
+            if (!useFolders) {
+                if (!changedFolders.empty())
+                    changedFolders.assign(1, path);
+                end = watch.Lost() || (generation != watchedGeneration && !OpenWatch());
+            }
+        }
+        const Clock::time_point now = Clock::now();
+        bool queue = false;
+        {
+            std::lock_guard lock(mutex);
+            if (!changedFolders.empty()) {
+                if (pending.empty())
+                    firstChange = now;
+                lastChange = now;
+                pending.insert(changedFolders.begin(), changedFolders.end());
+            }
+            flushDone = seen;
+            if (!pending.empty() && !deliveryQueued &&
+                (end || now - lastChange >= kQuietPeriod || now - firstChange >= kMaxDelay)) {
+                deliveryQueued = true;
+                queue = true;
+            }
+        }
+        changed.notify_all();
+        if (queue)
+            QueueDelivery();
+        if (end)
+            break;
+    }
+    {
+        std::lock_guard lock(mutex);
+        running = false;
     }
     changed.notify_all();
-}
-
-// Queues the handler on the user-interface thread and waits until it has run or the notifier
-// is being destroyed; the destructor never waits on the user-interface thread, so the two
-// cannot block each other. False when the watcher is to end.
-bool TFolderChangeNotifier::State::RunHandlerOnUiThread() {
-    {
-        std::lock_guard lock(mutex);
-        if (stop)
-            return false;
-        delivering = true;
-    }
-    QCoreApplication* app = QCoreApplication::instance();
-    const bool queued = app && QMetaObject::invokeMethod(
-                                   app, [self = shared_from_this()] { self->DeliverChange(); },
-                                   Qt::QueuedConnection);
-    std::unique_lock lock(mutex);
-    if (!queued)
-        delivering = false;
-    changed.wait(lock, [this] { return !delivering || stop; });
-    return !stop;
-}
-
-// The watcher thread: waits for changes or the wake-up, until told to stop or the watch is
-// lost; every change is handed to the user-interface thread.
-void TFolderChangeNotifier::State::WatchFolder() {
-    for (;;) {
-        const platform::FolderWatchWait woke = watch.WaitForChangesOrWakeUp();
-        if (woke == platform::FolderWatchWait::kFailed || Stopping())
-            break;
-        if (woke == platform::FolderWatchWait::kChangesPending) {
-            bool changes, lost;
-            {
-                std::lock_guard lock(WatchLock());
-                changes = watch.ReadChanges();
-                lost = watch.Lost();
-            }
-            if (changes && !RunHandlerOnUiThread())
-                break;
-            if (lost)
-                break;
-        }
-        std::lock_guard lock(WatchLock());
-        if (generation != watchedGeneration && !OpenWatch())
-            break;
-    }
     watching = false;
 }
 
@@ -183,7 +283,12 @@ NotifyFilterSet TFolderChangeNotifier::NotifyFilters() const {
 }
 
 void TFolderChangeNotifier::SetPath(const std::string& path) {
-    state_->Reconfigure([&] { state_->path = path; });
+    State& s = *state_;
+    s.Reconfigure([&] {
+        s.path = path;
+        if (s.started && s.useFolders && s.fellBack)
+            s.WatchPathOnly();
+    });
 }
 
 void TFolderChangeNotifier::SetWatchSubtree(bool on) {
@@ -191,33 +296,104 @@ void TFolderChangeNotifier::SetWatchSubtree(bool on) {
 }
 
 void TFolderChangeNotifier::SetNotifyFilters(NotifyFilterSet filters) {
-    state_->Reconfigure([&] { state_->filters = filters; });
+    State& s = *state_;
+    s.Reconfigure([&] {
+        s.filters = filters;
+        if (s.started && s.useFolders)
+            s.watch.SetKinds(KindsFor(filters));
+    });
+}
+
+void TFolderChangeNotifier::SetFolders(std::vector<std::string> folders) {
+    std::lock_guard lock(WatchLock());
+    State& s = *state_;
+    s.folders = SortedUnique(std::move(folders));
+    if (!s.started) {
+        s.useFolders = true;
+        return;
+    }
+    if (!s.useFolders) {
+        // The path's watch (and the folders below it) make way for the set.
+        s.useFolders = true;
+        s.watch.RemoveAll();
+        s.watch.SetKinds(KindsFor(s.filters));
+    }
+    s.ApplyFolders();
+}
+
+std::vector<std::string> TFolderChangeNotifier::WatchedFolders() const {
+    std::lock_guard lock(WatchLock());
+    return state_->watch.Folders();
+}
+
+bool TFolderChangeNotifier::FellBack() const {
+    std::lock_guard lock(WatchLock());
+    return state_->fellBack;
+}
+
+size_t TFolderChangeNotifier::MaxWatches() const {
+    std::lock_guard lock(WatchLock());
+    return state_->maxWatches;
+}
+
+void TFolderChangeNotifier::SetMaxWatches(size_t count) {
+    std::lock_guard lock(WatchLock());
+    State& s = *state_;
+    s.maxWatches = count;
+    if (s.started && s.useFolders) {
+        s.failedFolders.clear();  // a new limit: try the set again
+        s.ApplyFolders();
+    }
 }
 
 bool TFolderChangeNotifier::Watching() const {
-    return state_->watching;
+    std::lock_guard lock(WatchLock());
+    return state_->watching && state_->watch.Count() > 0;
 }
 
 void TFolderChangeNotifier::SetOnChange(std::function<void()> handler) {
+    if (!handler) {
+        SetOnFoldersChanged(nullptr);
+        return;
+    }
+    SetOnFoldersChanged(
+        [run = std::move(handler)](const std::vector<std::string>& /*folders*/) { run(); });
+}
+
+void TFolderChangeNotifier::SetOnFoldersChanged(FoldersHandler handler) {
     Stop();
     auto fresh = std::make_shared<State>();
     {
         std::lock_guard lock(WatchLock());
-        fresh->path = state_->path;
-        fresh->subtree = state_->subtree;
-        fresh->filters = state_->filters;
+        const State& old = *state_;
+        fresh->path = old.path;
+        fresh->subtree = old.subtree;
+        fresh->filters = old.filters;
+        fresh->useFolders = old.useFolders;
+        fresh->folders = old.folders;
+        fresh->maxWatches = old.maxWatches;
     }
     fresh->handler = std::move(handler);
     state_ = fresh;
-    if (!state_->handler || !state_->watch.CanWakeUp())
+    State& s = *state_;
+    if (!s.handler || !s.watch.CanWakeUp())
         return;
     {
         std::lock_guard lock(WatchLock());
-        if (!state_->OpenWatch())
-            return;
+        if (s.useFolders) {
+            if (!s.watch.Start(KindsFor(s.filters)))
+                return;
+            s.started = true;
+            s.ApplyFolders();
+        } else {
+            if (!s.OpenWatch())
+                return;
+            s.started = true;
+        }
     }
-    state_->watching = true;
-    watcher_ = std::thread([s = state_] { s->WatchFolder(); });  // keeps the state alive
+    s.watching = true;
+    s.running = true;
+    watcher_ = std::thread([keep = state_] { keep->WatchFolders(); });  // keeps the state alive
 }
 
 }  // namespace kelvara::foldertree

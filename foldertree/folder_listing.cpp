@@ -34,12 +34,14 @@ std::vector<FolderListEntry> ListFolderItems(const std::string& folder, ObjectTy
         QString key;
     };
     std::vector<Keyed> keyed;
-    for (auto& e : platform::ListFolder(folder)) {
-        if (!Admits(types, e.name, e.isDirectory))
-            continue;
-        QString key = QString::fromStdString(e.name);
-        keyed.push_back({{std::move(e.name), e.isDirectory}, std::move(key)});
-    }
+    // The listing's own entry types: only links and the rare unknown entry are looked up, so a
+    // large folder costs no call per entry.
+    platform::VisitFolderEntries(folder, [&](const std::string& name, platform::ListedType type) {
+        const bool isFolder = EntryIsFolder(folder, name, type);
+        if (Admits(types, name, isFolder))
+            keyed.push_back({{name, isFolder}, QString::fromStdString(name)});
+        return true;
+    });
     std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
         if (a.entry.isFolder != b.entry.isFolder)
             return a.entry.isFolder;

@@ -41,8 +41,8 @@ void TFolderTreeView::RenameNode(TFolderTreeNode* node, const QString& newName) 
         throw EFolderTreeError("Rename to " + name + " failed");
     node->SetName(name);
     SetNodeIcon(node, node->Path());
-    if (node == Selected())
-        UpdateNotifier();
+    // The node's path and those below it changed: watch them under their new names.
+    UpdateNotifier();
     emit ItemsChanged();
 }
 
@@ -50,7 +50,7 @@ void TFolderTreeView::DeleteSelected() {
     TFolderTreeNode* node = Selected();
     if (!node)
         return;
-    const QString question = QString::fromUtf8("Удалить \"%1\"?").arg(node->Text());
+    const QString question = tr("Удалить \"%1\"?").arg(node->Text());
     if (!ConfirmDelete || !ConfirmDelete(question))
         return;
     const std::string path = node->Path();
@@ -75,12 +75,11 @@ void TFolderTreeView::RunReportingErrors(const std::function<void()>& command) {
 
 QMenu* TFolderTreeView::CreateContextMenu() {
     auto* menu = new QMenu(this);
-    menu->addAction(QString::fromUtf8("&Открыть"), this,
+    menu->addAction(tr("&Открыть"), this,
                     [this] { RunReportingErrors([this] { OpenSelected(); }); });
-    QAction* rename =
-        menu->addAction(QString::fromUtf8("&Переименовать"), this, [this] { RenameSelected(); });
+    QAction* rename = menu->addAction(tr("&Переименовать"), this, [this] { RenameSelected(); });
     rename->setEnabled(Selected() && !Selected()->IsTop());
-    menu->addAction(QString::fromUtf8("&Удалить"), this,
+    menu->addAction(tr("&Удалить"), this,
                     [this] { RunReportingErrors([this] { DeleteSelected(); }); });
     return menu;
 }

@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QUrl>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "foldertree/folder_busy_guard.h"
@@ -42,26 +44,82 @@ TFolderTreeNode* AsNode(QTreeWidgetItem* item) {
     return static_cast<TFolderTreeNode*>(item);
 }
 
-TFolderTreeNode* FindInSubtree(TFolderTreeNode* node, const std::string& path) {
-    const std::string own = node->Path();
-    if (own == path)
-        return node;
-    if (path.compare(0, own.size(), own) != 0)
-        return nullptr;
+// Children are merged in place up to this many additions and removals; beyond it they are
+// taken out and put back at once, which costs one pass however many changed.
+constexpr size_t kInPlaceChanges = 32;
+
+TFolderTreeNode* ChildByName(const TFolderTreeNode* node, std::string_view name) {
     for (int i = 0; i < node->childCount(); ++i) {
-        if (auto* found = FindInSubtree(AsNode(node->child(i)), path))
-            return found;
+        auto* child = AsNode(node->child(i));
+        if (child->Name() == name)
+            return child;
     }
     return nullptr;
 }
 
-// Paths of the expanded nodes at and below node, parents before their children.
-void CollectExpanded(TFolderTreeNode* node, std::vector<std::string>& paths) {
-    if (!node->isExpanded())
+// The node for path at or below the top node, found by following the names in path.
+TFolderTreeNode* FindBelow(TFolderTreeNode* top, const std::string& path) {
+    const std::string& topPath = top->Name();
+    if (path == topPath)
+        return top;
+    std::string_view rest(path);
+    if (!rest.starts_with(topPath))
+        return nullptr;
+    rest.remove_prefix(topPath.size());
+    if (topPath.empty() || topPath.back() != '/') {
+        if (!rest.starts_with('/'))
+            return nullptr;
+        rest.remove_prefix(1);
+    }
+    TFolderTreeNode* node = top;
+    while (node && !rest.empty()) {
+        const size_t slash = rest.find('/');
+        node = ChildByName(node, rest.substr(0, slash));
+        rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
+    }
+    return node;
+}
+
+// The folder holding path ("/" for an item at the top of the file system), or "".
+std::string ParentPath(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos || path == "/")
+        return {};
+    return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+// The walks below ask the view about a node through its model index, built from the parent's
+// index and the row. (Asking the node itself has Qt look up its row, a search through its
+// siblings once their rows have moved: quadratic over a large folder.)
+
+// The node's folder and the expanded folders below it that are shown, parents first.
+void CollectShownFolders(const QTreeView& view, const QModelIndex& index,
+                         const TFolderTreeNode* node, const std::string& path,
+                         std::vector<std::string>& folders) {
+    folders.push_back(path);
+    if (!view.isExpanded(index))
         return;
-    paths.push_back(node->Path());
-    for (int i = 0; i < node->childCount(); ++i)
-        CollectExpanded(AsNode(node->child(i)), paths);
+    for (int i = 0; i < node->childCount(); ++i) {
+        const TFolderTreeNode* child = AsNode(node->child(i));
+        if (!child->IsFolder())
+            continue;
+        const QModelIndex at = view.model()->index(i, 0, index);
+        if (view.isExpanded(at))
+            CollectShownFolders(view, at, child, platform::JoinPath(path, child->Name()), folders);
+    }
+}
+
+// The nodes at and below node that are expanded (hidden ones under a collapsed folder
+// included), parents first.
+void CollectExpandedNodes(const QTreeView& view, const QModelIndex& index, TFolderTreeNode* node,
+                          std::vector<TFolderTreeNode*>& nodes) {
+    if (view.isExpanded(index))
+        nodes.push_back(node);
+    for (int i = 0; i < node->childCount(); ++i) {
+        auto* child = AsNode(node->child(i));
+        if (child->IsFolder())
+            CollectExpandedNodes(view, view.model()->index(i, 0, index), child, nodes);
+    }
 }
 
 }  // namespace
@@ -87,6 +145,7 @@ TFolderTreeView::TFolderTreeView(QWidget* parent) : QTreeWidget(parent) {
     };
 
     connect(this, &QTreeWidget::itemExpanded, this, &TFolderTreeView::OnItemExpanded);
+    connect(this, &QTreeWidget::itemCollapsed, this, &TFolderTreeView::OnItemCollapsed);
     connect(this, &QTreeWidget::itemSelectionChanged, this, &TFolderTreeView::OnSelectionChanged);
 
     ResolveRoot(root_, rootFolder_);
@@ -135,6 +194,12 @@ void TFolderTreeView::SetAutoRefresh(bool on) {
     UpdateNotifier();
 }
 
+void TFolderTreeView::SetMaxFolderWatches(size_t count) {
+    maxFolderWatches_ = count;
+    if (notifier_)
+        notifier_->SetMaxWatches(count);
+}
+
 TFolderTreeNode* TFolderTreeView::TopNode() const {
     return AsNode(topLevelItem(0));
 }
@@ -152,7 +217,7 @@ TFolderTreeNode* TFolderTreeView::FindNode(const std::string& path) const {
     if (path.empty())
         return nullptr;
     for (int i = 0; i < topLevelItemCount(); ++i) {
-        if (auto* found = FindInSubtree(AsNode(topLevelItem(i)), path))
+        if (auto* found = FindBelow(AsNode(topLevelItem(i)), path))
             return found;
     }
     return nullptr;
@@ -188,11 +253,16 @@ void TFolderTreeView::SetNodeLook(TFolderTreeNode* node, const std::string& path
         node->setFlags(node->flags() | Qt::ItemIsEditable);
 }
 
+std::vector<FolderListEntry> TFolderTreeView::ListChildren(const std::string& folder) {
+    ++foldersListed_;
+    return ListFolderItems(folder, objectTypes_);
+}
+
 void TFolderTreeView::Enumerate(TFolderTreeNode* node) {
     FolderBusyGuard busy(this);
     const std::string folder = node->Path();
     QList<QTreeWidgetItem*> children;
-    for (const auto& entry : ListFolderItems(folder, objectTypes_)) {
+    for (const auto& entry : ListChildren(folder)) {
         auto* child = new TFolderTreeNode(entry.name, entry.isFolder);
         SetNodeLook(child, platform::JoinPath(folder, entry.name));
         children.append(child);
@@ -210,8 +280,21 @@ void TFolderTreeView::OnItemExpanded(QTreeWidgetItem* item) {
             OpenFile(PathText(node->Path()));
         return;
     }
-    if (!node->Enumerated())
+    if (refreshing_)
+        return;  // a refresh restoring what was expanded
+    if (!node->Enumerated()) {
+        // Watched before it is read, so that nothing created meanwhile is missed.
+        UpdateNotifier();
         Enumerate(node);
+        return;
+    }
+    // Shown again: its folders were not watched while it was collapsed.
+    RefreshNode(node);
+}
+
+void TFolderTreeView::OnItemCollapsed() {
+    if (!loadingRoot_ && !refreshing_)
+        UpdateNotifier();
 }
 
 void TFolderTreeView::OnSelectionChanged() {
@@ -219,69 +302,182 @@ void TFolderTreeView::OnSelectionChanged() {
         UpdateNotifier();
 }
 
+std::vector<std::string> TFolderTreeView::FoldersToWatch() const {
+    std::vector<std::string> folders;
+    const TFolderTreeNode* top = TopNode();
+    if (!top)
+        return folders;
+    CollectShownFolders(*this, indexFromItem(top), top, top->Path(), folders);
+    if (const TFolderTreeNode* node = Selected()) {
+        if (node->IsFolder())
+            folders.push_back(node->Path());
+        else if (const TFolderTreeNode* parent = node->ParentNode())
+            folders.push_back(parent->Path());
+    }
+    return folders;
+}
+
 void TFolderTreeView::UpdateNotifier() {
-    if (!autoRefresh_) {
+    if (!autoRefresh_ || rootFolder_.empty()) {
         notifier_.reset();
         return;
     }
+    // The selected node's path is what the notifier falls back to.
     const TFolderTreeNode* node = Selected();
     const std::string target = node ? node->Path() : rootFolder_;
-    if (notifier_ && notifier_->Watching() && notifier_->Path() == target)
+    if (!notifier_) {
+        notifier_ = std::make_unique<TFolderChangeNotifier>();
+        notifier_->SetWatchSubtree(false);
+        notifier_->SetMaxWatches(maxFolderWatches_);
+        notifier_->SetPath(target);
+        notifier_->SetFolders(FoldersToWatch());
+        notifier_->SetOnFoldersChanged(
+            [this](const std::vector<std::string>& folders) { RefreshFolders(folders); });
         return;
-    // The old notifier may be the one whose change handler is running right now; it stops
-    // without waiting for that handler.
-    notifier_.reset();
-    if (target.empty())
-        return;
-    notifier_ = std::make_unique<TFolderChangeNotifier>();
-    notifier_->SetPath(target);
-    notifier_->SetWatchSubtree(false);
-    notifier_->SetOnChange([this] { RefreshSelected(); });
-}
-
-void TFolderTreeView::RefreshSelected() {
-    if (auto* node = Selected())
-        RefreshNode(node);
+    }
+    if (notifier_->Path() != target)
+        notifier_->SetPath(target);
+    notifier_->SetFolders(FoldersToWatch());
 }
 
 void TFolderTreeView::RefreshNode(TFolderTreeNode* node) {
     if (!node)
         return;
+    if (!node->IsFolder())
+        node = node->ParentNode();  // a file has nothing to read: its folder has
+    if (!node)
+        return;
+    std::vector<std::string> folders;
+    CollectShownFolders(*this, indexFromItem(node), node, node->Path(), folders);
+    RefreshFolders(folders);
+}
+
+void TFolderTreeView::RefreshFolders(const std::vector<std::string>& folders) {
+    // A folder of the watched set that was recreated gets its watch back before it is read.
+    UpdateNotifier();
     const TFolderTreeNode* selected = Selected();
     const std::string selectedPath = selected ? selected->Path() : std::string();
     const TFolderTreeNode* topVisible = AsNode(itemAt(QPoint(1, 1)));
     const std::string topPath = topVisible ? topVisible->Path() : std::string();
-    std::vector<std::string> expanded;
-    CollectExpanded(node, expanded);
+    bool changed = false;
     {
         FolderBusyGuard busy(this);
         refreshing_ = true;
-        const std::string path = node->Path();
-        auto* fresh = node->IsTop()
-                          ? new TFolderTreeNode(path, node->Text())
-                          : new TFolderTreeNode(node->Name(), platform::IsDirectory(path));
-        if (TFolderTreeNode* parent = node->ParentNode())
-            parent->insertChild(parent->indexOfChild(node), fresh);
-        else
-            insertTopLevelItem(indexOfTopLevelItem(node), fresh);
-        SetNodeLook(fresh, path);
-        if (fresh->IsFolder())
-            Enumerate(fresh);
-        for (const auto& p : expanded) {
-            // A folder replaced by a file must not be "expanded": that would open the file.
-            auto* counterpart = FindInSubtree(fresh, p);
-            if (counterpart && counterpart->IsFolder())
-                counterpart->setExpanded(true);
+        // Parents sort before their children: a folder that went with its parent is not read.
+        for (const std::string& folder : folders) {
+            TFolderTreeNode* node = FindNode(folder);
+            if (node && node->IsFolder() && ReloadChildren(node))
+                changed = true;
         }
-        delete node;
-        if (auto* again = FindNode(selectedPath))
-            setCurrentItem(again);
-        if (auto* top = FindNode(topPath))
-            scrollToItem(top, QAbstractItemView::PositionAtTop);
+        if (changed) {
+            TFolderTreeNode* again = nullptr;
+            for (std::string p = selectedPath; !again && !p.empty(); p = ParentPath(p))
+                again = FindNode(p);
+            if (again && again != Selected())
+                setCurrentItem(again);
+            if (auto* top = FindNode(topPath))
+                scrollToItem(top, QAbstractItemView::PositionAtTop);
+        }
         refreshing_ = false;
     }
     UpdateNotifier();
-    emit ItemsChanged();
+    if (changed)
+        emit ItemsChanged();
+}
+
+// Reads the node's folder again; true when anything in the tree changed.
+bool TFolderTreeView::ReloadChildren(TFolderTreeNode* node) {
+    const std::string folder = node->Path();
+    if (!node->IsTop() && !platform::IsDirectory(folder)) {
+        // Gone, or no longer a folder: its parent's listing tells what is there now.
+        return ReloadChildren(node->ParentNode());
+    }
+    if (!node->Enumerated()) {
+        // Never expanded: only whether there is anything to expand.
+        const auto policy = FolderHasItems(folder, objectTypes_)
+                                ? QTreeWidgetItem::ShowIndicator
+                                : QTreeWidgetItem::DontShowIndicator;
+        if (node->childIndicatorPolicy() == policy)
+            return false;
+        node->setChildIndicatorPolicy(policy);
+        return true;
+    }
+    return MergeChildren(node, folder);
+}
+
+// Applies the folder's listing to the node's children: nodes of items still there (same name,
+// same kind) stay as they are, with their expansion and their own children; new items get new
+// nodes; the others go. The current children are found by name through a hash, so this is one
+// pass over each list however large the folder.
+bool TFolderTreeView::MergeChildren(TFolderTreeNode* node, const std::string& folder) {
+    const std::vector<FolderListEntry> listing = ListChildren(folder);
+    struct Existing {
+        TFolderTreeNode* node;
+        int row;
+    };
+    const int count = node->childCount();
+    std::unordered_map<std::string_view, Existing> existing;
+    existing.reserve(static_cast<size_t>(count));
+    std::vector<TFolderTreeNode*> gone;  // nodes of items that went
+    for (int i = 0; i < count; ++i) {
+        auto* child = AsNode(node->child(i));
+        if (!existing.emplace(child->Name(), Existing{child, i}).second)
+            gone.push_back(child);  // a duplicate name cannot stand for an item
+    }
+    std::vector<TFolderTreeNode*> next;
+    std::vector<int> oldRows;  // per node of next: its row now, -1 for a new node
+    next.reserve(listing.size());
+    oldRows.reserve(listing.size());
+    size_t added = 0;
+    bool inOrder = true;
+    int lastRow = -1;
+    for (const auto& entry : listing) {
+        const auto found = existing.find(entry.name);
+        if (found != existing.end() && found->second.node->IsFolder() == entry.isFolder) {
+            inOrder = inOrder && found->second.row > lastRow;
+            lastRow = found->second.row;
+            next.push_back(found->second.node);
+            oldRows.push_back(found->second.row);
+            existing.erase(found);
+            continue;
+        }
+        auto* child = new TFolderTreeNode(entry.name, entry.isFolder);
+        SetNodeLook(child, platform::JoinPath(folder, entry.name));
+        next.push_back(child);
+        oldRows.push_back(-1);
+        ++added;
+    }
+    for (const auto& [name, left] : existing)
+        gone.push_back(left.node);
+    existing.clear();
+    if (added == 0 && gone.empty() && inOrder)
+        return false;
+    if (inOrder && added + gone.size() <= kInPlaceChanges) {
+        // A few changes: made in place, leaving every other node alone.
+        for (TFolderTreeNode* child : gone)
+            delete child;
+        for (size_t i = 0; i < next.size(); ++i) {
+            if (oldRows[i] < 0)
+                node->insertChild(static_cast<int>(i), next[i]);
+        }
+    } else {
+        // Taken out of the tree, nodes forget their expansion: note it and restore it.
+        std::vector<TFolderTreeNode*> expanded;
+        const QModelIndex parentIndex = indexFromItem(node);
+        for (size_t i = 0; i < next.size(); ++i) {
+            if (oldRows[i] >= 0 && next[i]->IsFolder())
+                CollectExpandedNodes(*this, model()->index(oldRows[i], 0, parentIndex), next[i],
+                                     expanded);
+        }
+        node->takeChildren();
+        for (TFolderTreeNode* child : gone)
+            delete child;
+        node->addChildren(QList<QTreeWidgetItem*>(next.begin(), next.end()));
+        for (TFolderTreeNode* child : expanded)
+            child->setExpanded(true);
+    }
+    node->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
+    return true;
 }
 
 }  // namespace kelvara::foldertree

@@ -1,6 +1,6 @@
 // A tree over a folder of the file system: one top node for the root folder, children read
 // only when a node is first expanded, folders before files, and an optional change notifier
-// that refreshes the selected node when its folder changes.
+// that keeps the shown folders in step with the disk.
 #pragma once
 
 #include <QString>
@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "foldertree/folder_change_notifier.h"
 #include "foldertree/folder_listing.h"
@@ -41,10 +42,16 @@ class TFolderTreeView : public QTreeWidget {
     void SetObjectTypes(ObjectTypeSet types);
     bool UseShellImages() const { return useShellImages_; }
     void SetUseShellImages(bool on);
-    // Keeps a change notifier on the selected node's path (the root folder when nothing is
-    // selected).
+    // Keeps a change notifier on the root folder, every expanded folder that is shown, the
+    // selected folder and the folder of a selected file; a folder that changes is read again
+    // and the difference applied. When the system's watches run out (or MaxFolderWatches),
+    // only the selected node's path is watched (the root folder when nothing is selected).
     bool AutoRefresh() const { return autoRefresh_; }
     void SetAutoRefresh(bool on);
+    // The most folders watched at once before falling back to the selected node; 0 (the
+    // default) leaves it to the system.
+    size_t MaxFolderWatches() const { return maxFolderWatches_; }
+    void SetMaxFolderWatches(size_t count);
     bool RightClickSelect() const { return rightClickSelect_; }
     void SetRightClickSelect(bool on) { rightClickSelect_ = on; }
     bool AutoContextMenus() const { return autoContextMenus_; }
@@ -64,9 +71,17 @@ class TFolderTreeView : public QTreeWidget {
     // The current notifier, or null when AutoRefresh is off.
     const TFolderChangeNotifier* Notifier() const { return notifier_.get(); }
 
-    // Re-reads the node's folder; expanded folders below it stay expanded, the selection and
-    // the top visible node stay where they were.
+    // Re-reads the node's folder and those of the expanded folders below it; expanded folders
+    // stay expanded, the selection and the top visible node stay where they were.
     void RefreshNode(TFolderTreeNode* node);
+    // Re-reads each of the folders (paths of folder nodes; others are skipped) once and applies
+    // the difference: new items appear in sorted position, vanished ones go, the others keep
+    // their nodes with their expansion. A folder that is gone is dropped from its parent. A
+    // selected item that went is replaced by its nearest remaining ancestor.
+    void RefreshFolders(const std::vector<std::string>& folders);
+
+    // How many folder listings the tree has read, first expansions and refreshes alike.
+    size_t FoldersListed() const { return foldersListed_; }
 
     // The context menu's commands, on the selected node.
     void OpenSelected();
@@ -102,13 +117,17 @@ class TFolderTreeView : public QTreeWidget {
   private:
     void Rebuild();
     void Enumerate(TFolderTreeNode* node);
+    std::vector<FolderListEntry> ListChildren(const std::string& folder);
+    bool ReloadChildren(TFolderTreeNode* node);
+    bool MergeChildren(TFolderTreeNode* node, const std::string& folder);
+    std::vector<std::string> FoldersToWatch() const;
     void SetNodeIcon(TFolderTreeNode* node, const std::string& path) const;
     // Icon, expand indicator (one entry looked for, not the whole folder) and editability.
     void SetNodeLook(TFolderTreeNode* node, const std::string& path) const;
     void OnItemExpanded(QTreeWidgetItem* item);
+    void OnItemCollapsed();
     void OnSelectionChanged();
     void UpdateNotifier();
-    void RefreshSelected();
     void CommitRename(const QModelIndex& index, const QString& text);
     void RunReportingErrors(const std::function<void()>& command);
     QMenu* CreateContextMenu();
@@ -122,6 +141,8 @@ class TFolderTreeView : public QTreeWidget {
     bool autoContextMenus_ = true;
     bool loadingRoot_ = false;
     bool refreshing_ = false;
+    size_t maxFolderWatches_ = 0;
+    size_t foldersListed_ = 0;
     std::unique_ptr<TFolderChangeNotifier> notifier_;
 };
 

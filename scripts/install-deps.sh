@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   qt6-base-dev libgl-dev
+  # lupdate/lrelease, the CMake package Qt6LinguistTools (qt6-tools-dev) and Qt's own catalogues
+  qt6-l10n-tools qt6-tools-dev qt6-translations-l10n
   libxml2-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core

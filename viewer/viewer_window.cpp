@@ -113,7 +113,7 @@ void TForm2::BuildLayout() {
     setFixedSize(919, 417);
     setFont(platform::WindowFont(false));
 
-    GroupBox1 = new QGroupBox(QStringLiteral(" Дерево проекта "), this);
+    GroupBox1 = new QGroupBox(tr(" Дерево проекта "), this);
     GroupBox1->setFont(platform::WindowFont(true));
     GroupBox1->setGeometry(8, 8, 193, 385);
     FolderTree1 = new foldertree::TFolderTreeView(GroupBox1);
@@ -131,7 +131,7 @@ void TForm2::BuildLayout() {
     connect(FolderTree1, &foldertree::TFolderTreeView::ItemsChanged, this,
             &TForm2::DropVanishedPreview);
 
-    GroupBox2 = new QGroupBox(QStringLiteral(" Просмотр "), this);
+    GroupBox2 = new QGroupBox(tr(" Просмотр "), this);
     GroupBox2->setFont(platform::WindowFont(true));
     GroupBox2->setGeometry(200, 8, 713, 385);
     // Created before the text view, so the view covers the picture while it is visible.
@@ -195,8 +195,7 @@ void TForm2::closeEvent(QCloseEvent* event) {
 }
 
 void TForm2::FormShow() {
-    setWindowTitle(QStringLiteral("Просмотр виджета - ") +
-                   QString::fromStdString(FileNamePart(viewerFolder_)));
+    setWindowTitle(tr("Просмотр виджета - ") + QString::fromStdString(FileNamePart(viewerFolder_)));
     if (centreOver) {
         QRect over = centreOver->frameGeometry();
         move(over.center() - QPoint(width() / 2, height() / 2));

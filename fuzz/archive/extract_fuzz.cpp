@@ -1,6 +1,7 @@
 // Any bytes as an archive: listing, extracting every entry (with a password, so encrypted
-// entries reach the decoders) and extracting one entry into memory must never crash, hang,
-// write outside the target folder, or produce more than the selected entries declare.
+// entries reach the decoders), extracting one entry into memory and testing every entry must
+// never crash, hang, write outside the target folder, or produce more than the selected entries
+// declare; testing writes nothing at all and gives every entry it begins a verdict.
 #include <filesystem>
 
 #include "archive/zip_extractor.h"
@@ -34,6 +35,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const archive::TMemoryEntry manifest = extractor.ExtractToMemory("config.xml", kCap);
     if (manifest.data.size() > kCap ||
         (manifest.status != archive::TMemoryEntry::Status::kOk && !manifest.data.empty())) {
+        std::abort();
+    }
+
+    test::EmptyFolder(target);
+    int begun = 0;
+    int ended = 0;
+    extractor.OnBegin = [&begun](archive::TArchiveCommon&, const std::string&, bool&, int) {
+        ++begun;
+    };
+    extractor.OnEnd = [&ended](archive::TArchiveCommon&, const std::string&, bool) { ++ended; };
+    const int tested = extractor.Test();
+    if (extractor.BytesWritten() > declared || begun != tested || ended != tested ||
+        !std::filesystem::is_empty(target)) {
         std::abort();
     }
 

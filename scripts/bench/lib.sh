@@ -9,7 +9,7 @@ runs="${BENCH_RUNS:-5}"
 timed() {
   local out="$1" TIMEFORMAT='%R %U %S' times
   shift
-  times=$( { time "$@" >"$out" 2>/dev/null; } 2>&1 ) || return 1
+  times=$( { time "$@" >"$out" 2>/dev/null; } 2>&1 ) || { echo "failed: $*" >&2; return 1; }
   awk '{ printf "%.4f %.4f\n", $1, $2 + $3 }' <<<"$times"
 }
 

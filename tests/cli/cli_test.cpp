@@ -26,7 +26,8 @@ Result RunInProcess(const cli::Args& args) {
 TEST(Cli, HelpAndUsageErrors) {
     Result help = RunInProcess({"--help"});
     EXPECT_EQ(help.code, 0);
-    for (const char* command : {"scan", "list", "unzip", "png", "manifest", "tokens", "package"})
+    for (const char* command :
+         {"scan", "list", "unzip", "test", "png", "manifest", "tokens", "package"})
         EXPECT_NE(help.out.find(command), std::string::npos) << command;
     EXPECT_EQ(RunInProcess({}).code, 2);
     EXPECT_EQ(RunInProcess({"frobnicate"}).code, 2);

@@ -44,16 +44,19 @@ TEST_F(FolderTreeRefreshTest, TheTopNodeIsWatchedAfterTheRootIsSet) {
     EXPECT_FALSE(tree->Notifier()->WatchSubtree());
 }
 
-TEST_F(FolderTreeRefreshTest, SelectingAFileWatchesNothing) {
+TEST_F(FolderTreeRefreshTest, SelectingAFileKeepsItsFolderWatched) {
     TFolderTreeNode* file = ChildNamed(tree->TopNode(), "file1.js");
     tree->SetSelected(file);
     ASSERT_NE(tree->Notifier(), nullptr);
+    // The path is what the notifier falls back to; the folders are what it watches.
     EXPECT_EQ(tree->Notifier()->Path(), root + "/file1.js");
-    EXPECT_FALSE(tree->Notifier()->Watching());
+    EXPECT_TRUE(tree->Notifier()->Watching());
+    EXPECT_EQ(tree->Notifier()->WatchedFolders(), std::vector<std::string>{root});
 
+    // A selected folder is watched even while collapsed.
     tree->SetSelected(ChildNamed(tree->TopNode(), "img"));
     EXPECT_EQ(tree->Notifier()->Path(), root + "/img");
-    EXPECT_TRUE(tree->Notifier()->Watching());
+    EXPECT_EQ(tree->Notifier()->WatchedFolders(), (std::vector<std::string>{root, root + "/img"}));
 
     tree->SetAutoRefresh(false);
     EXPECT_EQ(tree->Notifier(), nullptr);
@@ -98,16 +101,28 @@ TEST_F(FolderTreeRefreshTest, ASelectedSubfolderRefreshesOnlyItself) {
     EXPECT_EQ(tree->Notifier()->Path(), root + "/img");
 }
 
-TEST_F(FolderTreeRefreshTest, ASelectedFolderThatIsDeletedEndsWithoutChildrenOrError) {
+TEST_F(FolderTreeRefreshTest, ASelectedFolderThatIsDeletedGoesWithoutError) {
     TFolderTreeNode* img = ChildNamed(tree->TopNode(), "img");
     img->setExpanded(true);
     tree->SetSelected(img);
     std::filesystem::remove_all(root + "/img");
-    EXPECT_TRUE(WaitUntil([&] {
-        const TFolderTreeNode* now = ChildNamed(tree->TopNode(), "img");
-        return now && now->childCount() == 0 && !tree->Notifier()->Watching();
-    }));
-    EXPECT_FALSE(ChildNamed(tree->TopNode(), "img")->IsFolder());
+    EXPECT_TRUE(WaitUntil([&] { return !ChildNamed(tree->TopNode(), "img"); }));
+    // The selection falls back to the folder that held it, and the watch goes with the folder.
+    EXPECT_EQ(tree->Selected(), tree->TopNode());
+    EXPECT_EQ(tree->Notifier()->WatchedFolders(), std::vector<std::string>{root});
+}
+
+TEST_F(FolderTreeRefreshTest, WithoutWatchesLeftADeletedSelectedFolderGoesToo) {
+    tree->SetMaxFolderWatches(1);
+    TFolderTreeNode* img = ChildNamed(tree->TopNode(), "img");
+    img->setExpanded(true);
+    tree->SetSelected(img);
+    ASSERT_EQ(tree->Notifier()->WatchedFolders(), std::vector<std::string>{root + "/img"});
+    std::filesystem::remove_all(root + "/img");
+    // Only the folder itself was watched: its parent is read to learn what became of it.
+    EXPECT_TRUE(WaitUntil([&] { return !ChildNamed(tree->TopNode(), "img"); }));
+    EXPECT_EQ(tree->Selected(), tree->TopNode());
+    EXPECT_EQ(tree->Notifier()->WatchedFolders(), std::vector<std::string>{root});
 }
 
 TEST_F(FolderTreeRefreshTest, RefreshKeepsDeepExpansionAndTheTopVisibleNode) {
