@@ -22,17 +22,13 @@ bool ArchiveInput::Open(const std::string& path) {
     size_ = status->size;
     const size_t want = static_cast<size_t>(
         std::min<uint64_t>(size_, size_ <= kWholeFileBytes ? kWholeFileBytes : kTailBytes));
-    // The buffer is not cleared first: only the bytes read count.
-    if (want > tailCapacity_) {
-        tail_ = std::make_unique_for_overwrite<uint8_t[]>(want);
-        tailCapacity_ = want;
-    }
+    tail_.resize(want);
     tailStart_ = size_ - want;
-    tailSize_ = file_.ReadAt(tailStart_, tail_.get(), want);
-    if (tailSize_ < want) {
+    tail_.resize(file_.ReadAt(tailStart_, tail_.data(), want));
+    if (tail_.size() < want) {
         // The file shrank under us: what could not be read is left to later reads.
         tailStart_ = size_;
-        tailSize_ = 0;
+        tail_.clear();
     }
     return true;
 }
@@ -40,7 +36,7 @@ bool ArchiveInput::Open(const std::string& path) {
 void ArchiveInput::Close() {
     file_.Close();
     size_ = 0;
-    tailSize_ = 0;
+    tail_.clear();
     tailStart_ = 0;
 }
 
@@ -48,24 +44,24 @@ size_t ArchiveInput::ReadAt(int64_t offset, void* buffer, size_t n) const {
     if (!file_.IsOpen() || offset < 0)
         return 0;
     const uint64_t at = static_cast<uint64_t>(offset);
-    if (at >= tailStart_ && tailSize_ != 0) {
-        if (at >= tailStart_ + tailSize_)
+    if (at >= tailStart_ && !tail_.empty()) {
+        if (at >= tailStart_ + tail_.size())
             return 0;
         const size_t from = static_cast<size_t>(at - tailStart_);
-        const size_t count = std::min(n, tailSize_ - from);
-        std::memcpy(buffer, tail_.get() + from, count);
+        const size_t count = std::min(n, tail_.size() - from);
+        std::memcpy(buffer, tail_.data() + from, count);
         return count;
     }
     return file_.ReadAt(at, buffer, n);
 }
 
 const uint8_t* ArchiveInput::View(int64_t offset, size_t n) const {
-    if (!file_.IsOpen() || offset < 0 || tailSize_ == 0)
+    if (!file_.IsOpen() || offset < 0 || tail_.empty())
         return nullptr;
     const uint64_t at = static_cast<uint64_t>(offset);
-    if (at < tailStart_ || at - tailStart_ > tailSize_ || n > tailSize_ - (at - tailStart_))
+    if (at < tailStart_ || at - tailStart_ > tail_.size() || n > tail_.size() - (at - tailStart_))
         return nullptr;
-    return tail_.get() + (at - tailStart_);
+    return tail_.data() + (at - tailStart_);
 }
 
 bool ArchiveInput::ReadFullAt(int64_t offset, void* buffer, size_t n) const {

@@ -1,12 +1,12 @@
 // Read-only access to the archive file by absolute offsets. The end of the file, where the
-// directory lies, is read once when the file is opened and served from memory; a small archive
-// is read whole in that one read.
+// directory and (in a small archive) everything else lies, is read once when the file is
+// opened and served from memory.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/file_handle.h"
 
@@ -42,9 +42,7 @@ class ArchiveInput {
   private:
     platform::FileHandle file_;
     uint64_t size_ = 0;
-    std::unique_ptr<uint8_t[]> tail_;  // the file's last tailSize_ bytes, read at Open
-    size_t tailSize_ = 0;
-    size_t tailCapacity_ = 0;
+    std::vector<uint8_t> tail_;  // the file's last bytes, read at Open
     uint64_t tailStart_ = 0;
 };
 
