@@ -9,6 +9,7 @@
 #include "app/main_window.h"
 #include "app/open_packages.h"
 #include "app/program_info.h"
+#include "app/startup_probe.h"
 #include "app/ui_language.h"
 #include "platform/qt/widgets/window_chrome.h"
 #include "viewer/viewer_window.h"
@@ -37,6 +38,7 @@ int main(int argc, char** argv) {
     form1.onView = [&form2](const std::string& archivePath, const std::string& viewerFolder) {
         form2.ViewPackage(archivePath, viewerFolder);
     };
+    kelvara::app::QuitAfterFirstPaintWhenAsked(form1);
     form1.show();
     if (!arguments.paths.isEmpty())
         QTimer::singleShot(0, &form1,

@@ -16,6 +16,7 @@
 #include <QTreeWidget>
 #include <algorithm>
 #include <exception>
+#include <thread>
 
 #include "app/texts.h"
 #include "collection/install_package.h"
@@ -173,12 +174,23 @@ void TForm1::FormCreate() {
 
 void TForm1::ScanCollection(const std::string& folder) {
     ListView1->setUpdatesEnabled(false);
-    collection::ScanResult result =
-        collection::ScanCollection(folder, [this](const std::string& path) {
-            return collection::ReadWidgetName(path, [this] { Pump(); });
-        });
+    // The manifests are read on every processor; only this thread lets events run meanwhile.
+    const std::thread::id windowThread = std::this_thread::get_id();
+    collection::ScanResult result = collection::ScanCollection(
+        folder,
+        [this, windowThread](const std::string& path) {
+            if (std::this_thread::get_id() == windowThread)
+                return collection::ReadWidgetName(path, [this] { Pump(); });
+            return collection::ReadWidgetName(path);
+        },
+        collection::ScanThreads());
+    // The rows are made before they join the list, which then takes them all in one insertion
+    // instead of announcing and laying out each one.
+    QList<QTreeWidgetItem*> items;
+    items.reserve(static_cast<qsizetype>(result.rows.size()));
     for (const collection::WidgetRow& row : result.rows)
-        AddRow(row, folder);
+        items.append(MakeRow(row, folder));
+    ListView1->addTopLevelItems(items);
     ListView1->setUpdatesEnabled(true);
     // One unreadable manifest does not hide the rest of the collection: its row has an empty
     // name and the first error is shown once after the scan, headed by the package's name.
@@ -186,17 +198,19 @@ void TForm1::ScanCollection(const std::string& folder) {
         dialogs_->ShowError(this, Text(collection::ScanErrorText(result)));
 }
 
-void TForm1::AddRow(const collection::WidgetRow& row, const std::string& folder) {
+QTreeWidgetItem* TForm1::MakeRow(const collection::WidgetRow& row, const std::string& folder) {
     rows_.push_back(std::make_unique<collection::WidgetRow>(row));
-    auto* item = new QTreeWidgetItem(ListView1);
+    auto* item = new QTreeWidgetItem;
     item->setText(0, Text(row.caption));
     item->setText(1, Text(row.widgetName));
     item->setText(2, Text(row.sizeText));
     item->setText(3, Text(row.dateText));
-    item->setIcon(0, platform::SmallFileIcon(Text(folder + row.caption)));
+    // The scan lists files only.
+    item->setIcon(0, platform::SmallFileIcon(Text(folder + row.caption), false));
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
     item->setCheckState(0, Qt::Unchecked);
     item->setData(0, kRowRole, QVariant::fromValue(static_cast<qulonglong>(rows_.size() - 1)));
+    return item;
 }
 
 const collection::WidgetRow& TForm1::RowOf(const QTreeWidgetItem* item) const {

@@ -106,7 +106,8 @@ class TForm1 : public QWidget {
     void AcceptPackageDrops();
     // The add command after its dialog: copies, rescans and reports. Throws on a failed copy.
     void AddPackages(const QStringList& paths);
-    void AddRow(const collection::WidgetRow& row, const std::string& folder);
+    // A new list item for the row, not yet in the list.
+    QTreeWidgetItem* MakeRow(const collection::WidgetRow& row, const std::string& folder);
     void SortRows();
     void Rescan();
     void SetStatus(int panel, const QString& text);

@@ -27,6 +27,7 @@ std::unique_ptr<ArchiveInput> TArchiveCommon::TakeRecognisedInput() {
 void TArchiveCommon::SetArchiveFile(const std::string& path) {
     layout_ = ArchiveLayout{};
     recognisedInput_.reset();
+    // Looked at before anything is opened: opening a named pipe would wait for a writer.
     if (!platform::IsRegularFile(path)) {
         arcType_ = atNA;
         archiveFile_.clear();

@@ -20,7 +20,8 @@ bool ArchiveInput::Open(const std::string& path) {
         return false;
     }
     size_ = status->size;
-    const size_t want = static_cast<size_t>(std::min<uint64_t>(size_, kTailBytes));
+    const size_t want = static_cast<size_t>(
+        std::min<uint64_t>(size_, size_ <= kWholeFileBytes ? kWholeFileBytes : kTailBytes));
     tail_.resize(want);
     tailStart_ = size_ - want;
     tail_.resize(file_.ReadAt(tailStart_, tail_.data(), want));
@@ -52,6 +53,15 @@ size_t ArchiveInput::ReadAt(int64_t offset, void* buffer, size_t n) const {
         return count;
     }
     return file_.ReadAt(at, buffer, n);
+}
+
+const uint8_t* ArchiveInput::View(int64_t offset, size_t n) const {
+    if (!file_.IsOpen() || offset < 0 || tail_.empty())
+        return nullptr;
+    const uint64_t at = static_cast<uint64_t>(offset);
+    if (at < tailStart_ || at - tailStart_ > tail_.size() || n > tail_.size() - (at - tailStart_))
+        return nullptr;
+    return tail_.data() + (at - tailStart_);
 }
 
 bool ArchiveInput::ReadFullAt(int64_t offset, void* buffer, size_t n) const {

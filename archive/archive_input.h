@@ -30,8 +30,14 @@ class ArchiveInput {
     // Reads n bytes at offset; bytes that could not be read are zero. True when all arrived.
     bool ReadFullAt(int64_t offset, void* buffer, size_t n) const;
 
-    // How much of the file's end is kept in memory.
+    // The n bytes at offset when they are all held in memory (no copy, no read), else null.
+    // Valid until the next Open or Close.
+    const uint8_t* View(int64_t offset, size_t n) const;
+
+    // How much of the file's end is kept in memory; a file of at most kWholeFileBytes is kept
+    // whole (its local headers are read when a directory is walked: one read beats many).
     static constexpr size_t kTailBytes = 64 * 1024;
+    static constexpr size_t kWholeFileBytes = 256 * 1024;
 
   private:
     platform::FileHandle file_;

@@ -57,8 +57,15 @@ Located LocateCentralDirectory(const ArchiveInput& input) {
         return r;
     const size_t window = size <= kSearchWindow ? static_cast<size_t>(size - 1) : kSearchWindow;
     const int64_t windowStart = static_cast<int64_t>(size - window);
-    std::vector<uint8_t> buffer(window);
-    const size_t got = input.ReadAt(windowStart, buffer.data(), window);
+    // The window is searched where the input holds it when it can, without a copy.
+    std::vector<uint8_t> copy;
+    const uint8_t* buffer = input.View(windowStart, window);
+    size_t got = window;
+    if (!buffer) {
+        copy.resize(window);
+        got = input.ReadAt(windowStart, copy.data(), window);
+        buffer = copy.data();
+    }
 
     int64_t endPos = -1;
     EndRecordKind kind = EndRecordKind::kNone;
@@ -191,11 +198,22 @@ ArchiveLayout RecogniseArchive(const ArchiveInput& input, const std::string& pat
         layout.startOffset = 0;
         return layout;
     }
-    std::vector<uint8_t> head(32767);
-    const size_t got = input.ReadAt(0, head.data(), head.size());
+    // The type is told by the first non-zero bytes within the first 32,767. Nearly every
+    // archive starts with them: a short read first, the whole span only after leading zeros.
+    constexpr size_t kHeadBytes = 32767;
+    constexpr size_t kShortHead = 64;
+    std::vector<uint8_t> head(kShortHead);
+    size_t got = input.ReadAt(0, head.data(), head.size());
     size_t firstByte = 0;
     while (firstByte < got && head[firstByte] == 0)
         ++firstByte;
+    if (got == kShortHead && firstByte + 4 > got) {
+        head.resize(kHeadBytes);
+        got = input.ReadAt(0, head.data(), head.size());
+        firstByte = 0;
+        while (firstByte < got && head[firstByte] == 0)
+            ++firstByte;
+    }
     TArcType type = TypeFromStart(head.data() + firstByte, got - firstByte);
 
     if (type == atZip || type == atNA) {

@@ -12,8 +12,10 @@ int CmdScan(const Args& args, std::ostream& out, std::ostream& err) {
     std::string folder = args[0];
     if (folder.empty() || folder.back() != '/')
         folder += '/';
+    // Without a window to keep alive, manifests are read on every processor at once.
     collection::ScanResult result = collection::ScanCollection(
-        folder, [](const std::string& path) { return collection::ReadWidgetName(path); });
+        folder, [](const std::string& path) { return collection::ReadWidgetName(path); },
+        collection::ScanThreads());
     for (const collection::WidgetRow& row : result.rows)
         out << row.caption << '\t' << row.widgetName << '\t' << row.sizeText << '\t' << row.dateText
             << '\n';

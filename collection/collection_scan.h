@@ -30,8 +30,15 @@ struct ScanResult {
 // Lists the files of `folder` (ending in "/") whose names end in ".wgt" in any letter case,
 // hidden ones included and folders left out, and reads each widget name with `reader` from
 // folder + caption, in caption order. A reader error leaves that row's name empty and the scan
-// goes on; the first error's text is returned so the caller can show it once.
-ScanResult ScanCollection(const std::string& folder, const WidgetNameReader& reader);
+// goes on; the first error (in caption order) is returned so the caller can show it once.
+// With `threads` above 1 the names are read on up to that many threads at once (the calling
+// one among them), so `reader` must then be safe to call from several threads; the result is
+// the same as with one.
+ScanResult ScanCollection(const std::string& folder, const WidgetNameReader& reader,
+                          unsigned threads = 1);
+
+// The threads worth giving a scan whose reader may run on several: one per processor, at most 8.
+unsigned ScanThreads();
 
 // The message for the scan's first error: the package's caption and a colon on a line of their
 // own, then the error's text. Empty when the scan had no error.

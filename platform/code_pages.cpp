@@ -234,8 +234,60 @@ bool IsValidUtf8(std::string_view s) {
     return true;
 }
 
+namespace {
+
+// UTF-8 for each of the 256 bytes of code page 866, taken once from the system converter with
+// one conversion descriptor; a byte it refuses reads as "?".
+struct Utf8Unit {
+    char bytes[4];
+    unsigned char size;
+};
+
+const std::array<Utf8Unit, 256>& Cp866Table() {
+    static const std::array<Utf8Unit, 256> table = [] {
+        std::array<Utf8Unit, 256> t{};
+        iconv_t cd = iconv_open("UTF-8", "CP866");
+        const bool open = cd != reinterpret_cast<iconv_t>(-1);
+        for (int i = 0; i < 256; ++i) {
+            char byte = static_cast<char>(i);
+            char* in = &byte;
+            size_t inLeft = 1;
+            char* out = t[i].bytes;
+            size_t outLeft = sizeof t[i].bytes;
+            if (!open) {
+                t[i] = {{byte}, 1};  // no converter: bytes are kept, as Convert does
+            } else if (iconv(cd, &in, &inLeft, &out, &outLeft) != static_cast<size_t>(-1) &&
+                       inLeft == 0) {
+                t[i].size = static_cast<unsigned char>(out - t[i].bytes);
+            } else {
+                t[i] = {{'?'}, 1};
+                iconv(cd, nullptr, nullptr, nullptr, nullptr);
+            }
+        }
+        if (open)
+            iconv_close(cd);
+        return t;
+    }();
+    return table;
+}
+
+}  // namespace
+
 std::string Cp866ToUtf8(std::string_view bytes) {
-    return Convert("UTF-8", "CP866", bytes, "?");
+    // Archive entry names are converted one by one, thousands per archive: a table look-up per
+    // byte instead of a converter opened per name.
+    // The lower half is ASCII: most names are copied as they are.
+    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; }))
+        return std::string(bytes);
+    const auto& table = Cp866Table();
+    std::string out(bytes.size() * 4, '\0');
+    size_t used = 0;
+    for (unsigned char c : bytes) {
+        std::memcpy(out.data() + used, table[c].bytes, sizeof table[c].bytes);
+        used += table[c].size;
+    }
+    out.resize(used);
+    return out;
 }
 
 char16_t Windows1251Char(unsigned char byte) {

@@ -63,6 +63,32 @@ std::vector<FolderEntry> ListFolder(const std::string& folder) {
     return entries;
 }
 
+std::vector<FolderEntry> ListFolderMatching(const std::string& folder,
+                                            const std::function<bool(const std::string&)>& keep) {
+    std::vector<FolderEntry> entries;
+    DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
+    if (!dir)
+        return entries;
+    const int fd = dirfd(dir);
+    while (const dirent* d = readdir(dir)) {
+        if (std::strcmp(d->d_name, ".") == 0 || std::strcmp(d->d_name, "..") == 0)
+            continue;
+        FolderEntry e;
+        e.name = d->d_name;
+        if (!keep(e.name))
+            continue;
+        struct stat st;
+        if (fstatat(fd, d->d_name, &st, 0) == 0) {
+            e.isDirectory = S_ISDIR(st.st_mode);
+            e.size = static_cast<uint64_t>(st.st_size);
+            e.modified = st.st_mtime;
+        }
+        entries.push_back(std::move(e));
+    }
+    closedir(dir);
+    return entries;
+}
+
 std::string JoinPath(const std::string& folder, const std::string& name) {
     if (!folder.empty() && folder.back() == '/')
         return folder + name;

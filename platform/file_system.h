@@ -21,6 +21,12 @@ struct FolderEntry {
 // An unreadable folder gives an empty list.
 std::vector<FolderEntry> ListFolder(const std::string& folder);
 
+// The entries of a folder whose names `keep` accepts (asked with the name alone, before
+// anything else is looked up), each looked up relative to the open folder: a few files of a
+// large folder cost no look-ups of the others nor of the folder's own path again.
+std::vector<FolderEntry> ListFolderMatching(const std::string& folder,
+                                            const std::function<bool(const std::string&)>& keep);
+
 // What an entry is as the folder listing reports it, without following symbolic links or
 // asking the file system again.
 enum class ListedType { kFolder, kSymbolicLink, kOther, kUnknown };

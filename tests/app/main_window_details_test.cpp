@@ -102,5 +102,30 @@ TEST_F(DetailsTest, ScanErrorBoxNamesThePackageButTheSelectionBoxKeepsTheParserT
     EXPECT_EQ(log_.errors[0], QStringLiteral("bad.wgt:\n") + log_.errors[1]);
 }
 
+TEST_F(DetailsTest, LargeCollectionListsEveryNameInOrderAndReportsTheFirstBadManifestOnce) {
+    // Enough packages that the manifests are read on several threads: names, order and the
+    // one error box must be those of a reading in row order.
+    QStringList captions, names;
+    for (int i = 0; i < 120; ++i) {
+        const std::string caption = QStringLiteral("w%1.wgt").arg(1000 + i).toStdString();
+        const bool bad = i % 40 == 17;
+        std::string manifest = "<widget><description>x</widget>";
+        if (!bad)
+            manifest = QStringLiteral("<widget><description>Name %1</description></widget>")
+                           .arg(i)
+                           .toStdString();
+        WriteZip(Collection() + caption, {{"config.xml", manifest}});
+        captions << QString::fromStdString(caption);
+        names << (bad ? QString() : QStringLiteral("Name %1").arg(i));
+    }
+    Form();
+    EXPECT_EQ(Column(0), captions);
+    EXPECT_EQ(Column(1), names);
+    ASSERT_EQ(log_.errors.size(), 1);
+    EXPECT_TRUE(log_.errors[0].startsWith(QStringLiteral("w1017.wgt:\n")))
+        << log_.errors[0].toStdString();
+    EXPECT_EQ(Status(0), QStringLiteral("Всего найдено виджетов:  120"));
+}
+
 }  // namespace
 }  // namespace kelvara::test

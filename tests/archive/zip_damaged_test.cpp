@@ -67,6 +67,13 @@ TEST_F(Damaged, LeadingZerosShiftEveryLocalHeader) {
     EXPECT_EQ(Extract(BuildZip(spec)), 0);
     EXPECT_EQ(zip_.ArcType(), atZip);
     EXPECT_EQ(rec_.ErrorCount(kMsgBadFileHeader), 2);
+    // The type is still told from the first non-zero bytes when the zeros fill the first read
+    // of the file's start, or nearly do.
+    for (size_t zeros : {61, 64, 100, 5000}) {
+        spec.prefix = std::string(zeros, '\0');
+        kelvara::test::Prepare(zip_, dir_, BuildZip(spec));
+        EXPECT_EQ(zip_.ArcType(), atZip) << zeros;
+    }
 }
 
 TEST_F(Damaged, WrongEntryCountIsIgnored) {

@@ -65,6 +65,22 @@ TEST(CollectionScan, RowsStandInCaptionOrderWhateverTheDirectoryOrder) {
     EXPECT_LT(std::find(captions.begin(), captions.end(), "Alpha.wgt") - captions.begin(), 2);
 }
 
+TEST(CollectionScan, RowOrderIsThatOfTheCaptionComparison) {
+    // The scan sorts by collation keys; its order must be the one CaptionLess gives, for
+    // letter case, accents, Cyrillic, digits, punctuation and blanks alike.
+    TempFolder dir;
+    std::vector<std::string> names = {
+        "zeta.wgt",   "Zeta.wgt",    "ZETA.wgt",       "zéta.wgt",   "zeta2.wgt",  "zeta10.wgt",
+        "Ёлка.wgt",   "елка.wgt",    "Ель.wgt",        "ель.wgt",    "Яблоко.wgt", "a b.wgt",
+        "a-b.wgt",    "a_b.wgt",     "ab.wgt",         "AB.wgt",     "a.b.wgt",    ".hidden.wgt",
+        "1.wgt",      "01.wgt",      "10.wgt",         "9.wgt",      "_x.wgt",     "~x.wgt",
+        "Straße.wgt", "strasse.wgt", "widget (1).wgt", "widget.wgt", "漢字.wgt",   "x.WGT"};
+    for (const std::string& name : names)
+        WriteFile(dir / name, "x");
+    std::stable_sort(names.begin(), names.end(), kelvara::collection::CaptionLess);
+    EXPECT_EQ(Captions(ScanCollection(dir.Path() + "/", nullptr)), names);
+}
+
 TEST(CollectionScan, SizeAndDateTexts) {
     TempFolder dir;
     WriteFile(dir / "a.wgt", std::string(10240, 'x'));
@@ -146,6 +162,40 @@ TEST(CollectionScan, ManifestsAreReadInCaptionOrderWhateverTheDirectoryOrder) {
     EXPECT_EQ(result.firstErrorCaption, result.rows[1].caption);
     EXPECT_EQ(result.rows[0].widgetName, "name");
     EXPECT_EQ(result.rows[1].widgetName, "");
+}
+
+TEST(CollectionScan, ReadingOnSeveralThreadsGivesTheSameRowsAndFirstError) {
+    TempFolder dir;
+    for (int i = 0; i < 200; ++i)
+        WriteFile(dir / (std::to_string(i * 7919 % 1000) + ".wgt"), "x");
+    // Every tenth package fails; which one is first must not depend on the threads' timing.
+    auto reader = [](const std::string& path) -> std::string {
+        const std::string name = path.substr(path.rfind('/') + 1);
+        if (std::stoi(name) % 10 == 3)
+            throw std::runtime_error("bad " + name);
+        return "name of " + name;
+    };
+    const ScanResult one = ScanCollection(dir.Path() + "/", reader, 1);
+    ASSERT_EQ(one.rows.size(), 200u);
+    ASSERT_FALSE(one.firstError.empty());
+    for (unsigned threads : {2u, 3u, 8u}) {
+        const ScanResult several = ScanCollection(dir.Path() + "/", reader, threads);
+        EXPECT_EQ(Captions(several), Captions(one));
+        for (size_t i = 0; i < one.rows.size(); ++i)
+            EXPECT_EQ(several.rows[i].widgetName, one.rows[i].widgetName) << i;
+        EXPECT_EQ(several.firstError, one.firstError);
+        EXPECT_EQ(several.firstErrorCaption, one.firstErrorCaption);
+    }
+    // Something other than a std::exception still leaves the scan.
+    EXPECT_THROW(ScanCollection(
+                     dir.Path() + "/",
+                     [](const std::string& path) -> std::string {
+                         if (path.ends_with("/0.wgt"))
+                             throw 42;
+                         return "";
+                     },
+                     4),
+                 int);
 }
 
 TEST(CollectionScan, ErrorTextNamesThePackageOnALineOfItsOwn) {

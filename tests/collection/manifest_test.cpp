@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "collection/manifest.h"
 #include "collection/widget_name.h"
 #include "platform/code_pages.h"
+#include "platform/process.h"
 #include "testkit/temp_folder.h"
 #include "testkit/zip_builder.h"
 
@@ -177,6 +180,12 @@ TEST(WidgetName, ReadsThePackagesManifestAndAMissingOneReadsAsEmpty) {
     EXPECT_EQ(ReadWidgetName(dir / "broken.wgt"), "");
     WriteZip(dir / "mixed.wgt", {{"config.xml", "<w><description>a<b/></description></w>"}});
     EXPECT_THROW(ReadWidgetName(dir / "mixed.wgt"), ManifestError);
+    // A named pipe is no package: it is never opened (that would wait for a writer).
+    ASSERT_EQ(kelvara::platform::RunProcess("mkfifo", {dir / "pipe.wgt"}).exitCode, 0);
+    EXPECT_EQ(ReadWidgetName(dir / "pipe.wgt"), "");
+    // Nor a folder.
+    std::filesystem::create_directory(dir / "folder.wgt");
+    EXPECT_EQ(ReadWidgetName(dir / "folder.wgt"), "");
 }
 
 }  // namespace

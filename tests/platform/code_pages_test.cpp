@@ -30,6 +30,19 @@ TEST(CodePages, Windows1251DecodesEveryByteAsThePlatformDoes) {
     EXPECT_EQ(Utf8ToWindows1251(Windows1251ToUtf8(bytes)), bytes);
 }
 
+TEST(CodePages, Cp866NamesDecodeByteByByte) {
+    EXPECT_EQ(Cp866ToUtf8(""), "");
+    EXPECT_EQ(Cp866ToUtf8("css/style.css"), "css/style.css");
+    // Letters of both halves, Ё, a box-drawing character and the no-break space at 0xFF.
+    EXPECT_EQ(Cp866ToUtf8("\x97\xA0\xE1\xEB.png"), "Часы.png");
+    EXPECT_EQ(Cp866ToUtf8("\xF0\xF1\xC4\xFF"), "Ёё─\u00A0");
+    EXPECT_EQ(Cp866ToUtf8(std::string("a\0b", 3)), std::string("a\0b", 3));
+    // Every upper-half byte is one character, none replaced.
+    const std::string upper = Cp866ToUtf8(AllUpperHalfBytes());
+    EXPECT_EQ(upper.find('?'), std::string::npos);
+    EXPECT_EQ(Utf8ToUtf16(upper).size(), 128u);
+}
+
 TEST(CodePages, CharactersOutsideWindows1251BecomeOneQuestionMarkEach) {
     EXPECT_EQ(Utf8ToWindows1251("Часы"), "\xD7\xE0\xF1\xFB");
     EXPECT_EQ(Utf8ToWindows1251("a漢b😀c"), "a?b?c");

@@ -98,6 +98,28 @@ TEST(FileSystem, VisitingAFolderTellsTypesWithoutFollowingLinksAndStopsWhenAsked
     EXPECT_EQ(entries[0].size, 1u);
     EXPECT_TRUE(entries[1].isDirectory);
     EXPECT_TRUE(entries[2].isDirectory);
+
+    // A listing of the names asked for looks up those alone, following links too.
+    WriteFile(dir / "other", "abc");
+    std::vector<std::string> asked;
+    auto chosen = platform::ListFolderMatching(dir.Path(), [&](const std::string& name) {
+        asked.push_back(name);
+        return name != "sub";
+    });
+    std::sort(asked.begin(), asked.end());
+    EXPECT_EQ(asked, (std::vector<std::string>{"file", "link", "other", "sub"}));
+    std::sort(chosen.begin(), chosen.end(),
+              [](const auto& a, const auto& b) { return a.name < b.name; });
+    ASSERT_EQ(chosen.size(), 3u);
+    EXPECT_EQ(chosen[0].name, "file");
+    EXPECT_FALSE(chosen[0].isDirectory);
+    EXPECT_EQ(chosen[0].size, 1u);
+    EXPECT_EQ(chosen[0].modified, platform::FileModified(dir / "file"));
+    EXPECT_TRUE(chosen[1].isDirectory);
+    EXPECT_EQ(chosen[2].size, 3u);
+    EXPECT_TRUE(platform::ListFolderMatching(dir / "missing", [](const std::string&) {
+                    return true;
+                }).empty());
 }
 
 }  // namespace

@@ -9,6 +9,10 @@
 namespace kelvara::platform {
 
 QIcon SmallFileIcon(const QString& path) {
+    return SmallFileIcon(path, QFileInfo(path).isDir());
+}
+
+QIcon SmallFileIcon(const QString& path, bool isFolder) {
     static const QMimeDatabase mimes;
     // One icon per type: a list of thousands of packages asks for the same one each row, and
     // finding and decoding it is far dearer than the lookup.
@@ -16,11 +20,11 @@ QIcon SmallFileIcon(const QString& path) {
     // Files with the same extension share an icon: the cache is keyed by the extension (the
     // whole name when there is none), so the type database, whose name matching is slow, is
     // asked once per extension.
-    const QFileInfo info(path);
-    const bool isFolder = info.isDir();
-    const QString suffix = info.suffix();
+    const QString fileName = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+    const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
+    const QString suffix = dot < 0 ? QString() : fileName.mid(dot + 1);
     const QString key = isFolder           ? QStringLiteral("/")
-                        : suffix.isEmpty() ? QStringLiteral("=") + info.fileName()
+                        : suffix.isEmpty() ? QStringLiteral("=") + fileName
                                            : QStringLiteral(".") + suffix;
     if (auto found = cache.constFind(key); found != cache.constEnd())
         return *found;
