@@ -27,3 +27,15 @@ ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f\n", a / b }'; }
 row() { printf '%s\t%s\t%s\t%s\t%s\t%s\n' "$@"; }
 
 have() { command -v "$1" >/dev/null 2>&1; }
+
+# Debian's Python interpreter rather than a wrapper in front of another one (so a Python peer
+# pays no extra start-up), else the first on PATH; empty when there is none.
+python3_path() {
+  local candidate
+  for candidate in /usr/bin/python3 "$(command -v python3 || true)"; do
+    if [ -n "$candidate" ] && [ -x "$candidate" ]; then
+      echo "$candidate"
+      return
+    fi
+  done
+}

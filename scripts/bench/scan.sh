@@ -16,15 +16,7 @@ target="<= 0.20"
 # Dates and caption order depend on the locale and the time zone: both sides get the same.
 export LC_ALL=C.UTF-8 TZ=UTC
 
-# Debian's interpreter rather than a wrapper script in front of another one, so the peer pays
-# no extra start-up.
-python=
-for candidate in /usr/bin/python3 "$(command -v python3 || true)"; do
-  if [ -n "$candidate" ] && [ -x "$candidate" ]; then
-    python="$candidate"
-    break
-  fi
-done
+python=$(python3_path)
 if [ -z "$python" ]; then
   echo "scan.sh: python3 is missing: no collection and no peer" >&2
   row "$work_text" "-" "$peer" "-" "-" "$target"

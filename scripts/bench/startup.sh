@@ -16,13 +16,7 @@ full_text="Start-up until the main window is shown, 2,000 packages (wall; peak r
 empty_text="Start-up until the main window is shown, empty collection (wall; peak resident memory)"
 target="<= 0.40 s"
 
-python=
-for candidate in /usr/bin/python3 "$(command -v python3 || true)"; do
-  if [ -n "$candidate" ] && [ -x "$candidate" ]; then
-    python="$candidate"
-    break
-  fi
-done
+python=$(python3_path)
 if ! have xvfb-run || [ -z "$python" ] || [ ! -x /usr/bin/time ]; then
   echo "startup.sh: needs xvfb-run, python3 and /usr/bin/time" >&2
   row "$full_text" "-" "-" "-" "-" "$target"
