@@ -50,8 +50,8 @@ if [ ! -s "$deflate64" ] && command -v 7zz >/dev/null; then
 fi
 files=$(wc -l <"$list")
 megabytes=$(unzip -Zt "$deflate" | awk '{ printf "%d", $3 / 1e6 + 0.5 }')
-files_text=$(printf "%'d" "$files" 2>/dev/null || echo "$files")
-files_text=$(LC_NUMERIC=en_US.UTF-8 printf "%'d" "$files" 2>/dev/null || echo "$files_text")
+# Thousands separated by commas whatever the locale: 13259 -> 13,259.
+files_text=$(sed -E ':a; s/([0-9])([0-9]{3})($|,)/\1,\2\3/; ta' <<<"$files")
 
 out="$work/out"
 # Wall, user and system seconds of one extraction into a fresh empty folder $out.
