@@ -4,8 +4,15 @@
 #   scripts/bench/extract.sh BUILD_DIR WORK_DIR        (env BENCH_RUNS: runs per side, default 5)
 # Prints one table row per comparison (work, ours, peer, peer's figure, ratio, target), tab
 # separated; figures are medians of wall time, with the median CPU time (user + sys) after it.
-# Every run extracts into a fresh, empty folder inside WORK_DIR (removed outside the timing).
+# Every run extracts into a fresh, empty folder inside WORK_DIR, made outside the timing.
 # Archives already in WORK_DIR from an earlier run of this script are reused.
+#
+# The output folders are all removed at the end, not one before each run: on ext4 without a
+# journal, a file created within minutes of a removal in the same block group makes the kernel
+# step over every inode freed by the removal, which cost every tool about 0.5 ms per file
+# (over 10 s for this tree, some 90% of each run) and hid the tools' own differences. When
+# WORK_DIR has too little space to keep every output, each run's output is removed before the
+# next one (said on stderr).
 set -euo pipefail
 [ $# -eq 2 ] || { echo "usage: $0 BUILD_DIR WORK_DIR" >&2; exit 2; }
 build="$1"
@@ -53,13 +60,38 @@ megabytes=$(unzip -Zt "$deflate" | awk '{ printf "%d", $3 / 1e6 + 0.5 }')
 # Thousands separated by commas whatever the locale: 13259 -> 13,259.
 files_text=$(sed -E ':a; s/([0-9])([0-9]{3})($|,)/\1,\2\3/; ta' <<<"$files")
 
-out="$work/out"
-# Wall, user and system seconds of one extraction into a fresh empty folder $out.
+runs_dir="$work/runs"
+rm -rf "$runs_dir" && mkdir "$runs_dir"
+# Every output is kept until the end when (rows x (runs + 1) x 2 sides) trees fit, with 10%
+# to spare; else the previous output is removed before each run.
+tree_kib=$(du -sk "$tree" 2>/dev/null | cut -f1)
+[ -n "$tree_kib" ] || tree_kib=$((300 * 1024))
+free_kib=$(df -Pk "$work" | awk 'NR == 2 { print $4 }')
+keep_outputs=1
+if [ $((3 * (runs + 1) * 2 * tree_kib * 11 / 10)) -gt "$free_kib" ]; then
+  keep_outputs=0
+  echo "extract.sh: too little space to keep every output: each is removed before the next" \
+    "run, which makes file creation slower for every tool" >&2
+fi
+out=""
+outputs=0
+# Makes the next empty output folder and sets $out to it.
+next_out() {
+  [ "$keep_outputs" = 1 ] || [ -z "$out" ] || rm -rf "$out"
+  outputs=$((outputs + 1))
+  out="$runs_dir/$outputs"
+  mkdir "$out"
+}
+
+# Wall, user and system seconds of one command; @DIR@ in its arguments stands for $out.
 timed() {
-  rm -rf "$out" && mkdir "$out"
+  local args=() arg
+  for arg in "$@"; do
+    args+=("${arg//@DIR@/$out}")
+  done
   local TIMEFORMAT='%R %U %S' times
-  times=$( { time "$@" >/dev/null 2>"$work/last-stderr"; } 2>&1 ) ||
-    { echo "extract.sh: failed: $* ($(head -c 300 "$work/last-stderr"))" >&2; }
+  times=$( { time "${args[@]}" >/dev/null 2>"$work/last-stderr"; } 2>&1 ) ||
+    { echo "extract.sh: failed: ${args[*]} ($(head -c 300 "$work/last-stderr"))" >&2; }
   echo "$times"
 }
 
@@ -73,48 +105,53 @@ figure() {
   printf '%.2f s (CPU %.2f s)' "$(median <"$1")" "$(median <"$2")"
 }
 
-# row WORK ARCHIVE PEER_NAME TARGET PEER_COMMAND... (the peer command takes DIR and ARCHIVE
-# through the placeholders @DIR@ and @ARCHIVE@)
+# run_side WALL_FILE CPU_FILE COMMAND...: one timed run into a fresh folder, figures appended.
+run_side() {
+  local wall_file="$1" cpu_file="$2" w u s
+  shift 2
+  next_out
+  read -r w u s < <(timed "$@")
+  echo "$w" >>"$wall_file"
+  awk -v u="$u" -v s="$s" 'BEGIN { print u + s }' >>"$cpu_file"
+}
+
+# row WORK ARCHIVE PEER_NAME TARGET PEER_COMMAND... (@DIR@ and @ARCHIVE@ in the peer command
+# stand for the output folder and the archive)
 row() {
   local label="$1" archive="$2" peer="$3" target="$4"
   shift 4
-  local peer_cmd=("$@")
-  local ours=(env QT_QPA_PLATFORM=offscreen "$cli" unzip -o "$out" "$archive")
-  local tool="${peer_cmd[0]}"
+  local ours=(env QT_QPA_PLATFORM=offscreen "$cli" unzip -o @DIR@ "$archive")
+  local tool="$1" filled=() arg
+  for arg in "$@"; do
+    filled+=("${arg//@ARCHIVE@/$archive}")
+  done
+  : >"$work/ow" && : >"$work/oc" && : >"$work/pw" && : >"$work/pc"
   if ! command -v "$tool" >/dev/null || [ ! -s "$archive" ]; then
     echo "extract.sh: $tool or $archive missing: no comparison" >&2
-    : >"$work/ow" && : >"$work/oc"
     for ((i = 0; i < runs; ++i)); do
-      read -r w u s < <(timed "${ours[@]}")
-      echo "$w" >>"$work/ow"
-      awk -v u="$u" -v s="$s" 'BEGIN { print u + s }' >>"$work/oc"
+      run_side "$work/ow" "$work/oc" "${ours[@]}"
     done
     printf '%s\t%s\t%s\t-\t-\t%s\n' "$label" "$(figure "$work/ow" "$work/oc")" "$peer" "$target"
     return
   fi
-  local filled=()
-  for arg in "${peer_cmd[@]}"; do
-    arg="${arg//@DIR@/$out}"
-    filled+=("${arg//@ARCHIVE@/$archive}")
-  done
   # One untimed run of each side warms the caches and checks that both give the same tree.
+  local check_keep="$keep_outputs"
+  keep_outputs=1
+  next_out
   timed "${ours[@]}" >/dev/null
-  rm -rf "$work/check" && mv "$out" "$work/check"
+  local ours_out="$out"
+  next_out
   timed "${filled[@]}" >/dev/null
-  if ! diff -r "$work/check" "$out" >"$work/diff" 2>&1; then
+  if ! diff -r "$ours_out" "$out" >"$work/diff" 2>&1; then
     echo "extract.sh: outputs differ from $peer ($(wc -l <"$work/diff") lines of diff -r):" >&2
     head -5 "$work/diff" >&2
     label="$label (outputs differ)"
   fi
-  rm -rf "$work/check"
-  : >"$work/ow" && : >"$work/oc" && : >"$work/pw" && : >"$work/pc"
+  keep_outputs="$check_keep"
+  [ "$keep_outputs" = 1 ] || rm -rf "$ours_out"
   for ((i = 0; i < runs; ++i)); do
-    read -r w u s < <(timed "${ours[@]}")
-    echo "$w" >>"$work/ow"
-    awk -v u="$u" -v s="$s" 'BEGIN { print u + s }' >>"$work/oc"
-    read -r w u s < <(timed "${filled[@]}")
-    echo "$w" >>"$work/pw"
-    awk -v u="$u" -v s="$s" 'BEGIN { print u + s }' >>"$work/pc"
+    run_side "$work/ow" "$work/oc" "${ours[@]}"
+    run_side "$work/pw" "$work/pc" "${filled[@]}"
   done
   local ratio
   ratio=$(awk -v a="$(median <"$work/ow")" -v b="$(median <"$work/pw")" \
@@ -130,4 +167,4 @@ row "$work_text, Deflate64" "$deflate64" "7zz x" "<= 0.70" \
   7zz x -y -bd -bso0 -bsp0 -o@DIR@ @ARCHIVE@
 row "$work_text, Deflate" "$deflate" "unzip -q -o" "-" \
   unzip -q -o @ARCHIVE@ -d @DIR@
-rm -rf "$out" "$work"/ow "$work"/oc "$work"/pw "$work"/pc "$work/diff" "$work/last-stderr"
+rm -rf "$runs_dir" "$work"/ow "$work"/oc "$work"/pw "$work"/pc "$work/diff" "$work/last-stderr"
