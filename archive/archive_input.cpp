@@ -38,6 +38,8 @@ void ArchiveInput::Close() {
     size_ = 0;
     tail_.clear();
     tailStart_ = 0;
+    for (Window& window : windows_)
+        window = Window{};
 }
 
 size_t ArchiveInput::ReadAt(int64_t offset, void* buffer, size_t n) const {
@@ -52,7 +54,25 @@ size_t ArchiveInput::ReadAt(int64_t offset, void* buffer, size_t n) const {
         std::memcpy(buffer, tail_.data() + from, count);
         return count;
     }
-    return file_.ReadAt(at, buffer, n);
+    if (n > kWindowBytes / 2)
+        return file_.ReadAt(at, buffer, n);
+    auto holds = [&](const Window& w) {
+        return at >= w.start && at - w.start + n <= w.bytes.size();
+    };
+    if (!holds(windows_[lastWindow_])) {
+        lastWindow_ ^= 1;
+        Window& w = windows_[lastWindow_];
+        if (!holds(w)) {
+            w.bytes.resize(kWindowBytes);
+            w.start = at;
+            w.bytes.resize(file_.ReadAt(at, w.bytes.data(), kWindowBytes));
+        }
+    }
+    const Window& w = windows_[lastWindow_];
+    const size_t from = static_cast<size_t>(at - w.start);
+    const size_t count = from < w.bytes.size() ? std::min(n, w.bytes.size() - from) : 0;
+    std::memcpy(buffer, w.bytes.data() + from, count);
+    return count;
 }
 
 const uint8_t* ArchiveInput::View(int64_t offset, size_t n) const {

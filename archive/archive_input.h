@@ -1,6 +1,9 @@
 // Read-only access to the archive file by absolute offsets. The end of the file, where the
 // directory and (in a small archive) everything else lies, is read once when the file is
-// opened and served from memory.
+// opened and served from memory. Small reads elsewhere are served from windows read ahead of
+// them, so headers, names and the data of small entries that follow one another cost one
+// system call between them. There are two windows, so that a walk that alternates between the
+// central directory and the local headers keeps its place in both.
 #pragma once
 
 #include <cstddef>
@@ -38,12 +41,20 @@ class ArchiveInput {
     // whole (its local headers are read when a directory is walked: one read beats many).
     static constexpr size_t kTailBytes = 64 * 1024;
     static constexpr size_t kWholeFileBytes = 256 * 1024;
+    // How much a read-ahead window holds; reads of up to half of it go through a window.
+    static constexpr size_t kWindowBytes = 64 * 1024;
 
   private:
     platform::FileHandle file_;
     uint64_t size_ = 0;
     std::vector<uint8_t> tail_;  // the file's last bytes, read at Open
     uint64_t tailStart_ = 0;
+    struct Window {
+        std::vector<uint8_t> bytes;  // the bytes read ahead (its size: those that arrived)
+        uint64_t start = 0;
+    };
+    mutable Window windows_[2];
+    mutable size_t lastWindow_ = 0;  // the window used last; a miss refills the other one
 };
 
 }  // namespace kelvara::archive

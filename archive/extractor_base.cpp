@@ -1,6 +1,7 @@
 #include "archive/extractor_base.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <ctime>
 #include <optional>
 
@@ -18,6 +19,7 @@ constexpr uint32_t kDirectoryAttribute = 16;
 constexpr uint32_t kArchiveAttribute = 32;
 constexpr uint32_t kReadOnlyAttribute = 1;
 constexpr unsigned kHostUnix = 3;
+constexpr unsigned kDefaultFileMode = 0666;
 // Free space is counted in blocks of this size per file, plus a margin for folders and
 // file-system bookkeeping.
 constexpr uint64_t kSpaceBlock = 4096;
@@ -69,6 +71,8 @@ void TExtractorBase::ResetRun() {
     fatalReported_ = false;
     keepFirstReport_ = false;
     memorySink_ = nullptr;
+    creationMask_.reset();
+    outputFolders_.Clear();
 }
 
 int TExtractorBase::Extract() {
@@ -113,6 +117,7 @@ int TExtractorBase::Run(MemoryRequest* memory, bool test) {
             }
         } catch (...) {
         }
+        outputFolders_.Clear();  // no folder stays open between runs
         if (OnElapsedTime) {
             OnElapsedTime(*this, static_cast<float>(platform::TickCount() - started) / 1000.0f);
         }
@@ -309,27 +314,54 @@ void TExtractorBase::ExtractEntry(EntryToExtract& entry, ArchiveInput& input) {
     WriteEntryFile(entry, input, target, attributes);
 }
 
-void TExtractorBase::WriteEntryFile(EntryToExtract& entry, ArchiveInput& input,
-                                    const OutputTarget& target, uint32_t attributes) {
+bool TExtractorBase::CreateEntryFile(const EntryToExtract& entry, const OutputTarget& target,
+                                     unsigned mode) {
     const std::string path = target.Path();
-    const FolderResult folders =
-        target.hostChosen
-            ? (CreateFolderWithParents(target.base) ? FolderResult::kOk : FolderResult::kFailed)
-            : CreateTargetFolders(target);
-    if (folders == FolderResult::kUnsafe || folders == FolderResult::kNameRefused) {
-        Report(folders == FolderResult::kUnsafe ? kMsgUnsafeEntryPath : kMsgNameNotAccepted,
-               entry.name);
-        --count_;
-        return;
+    if (target.hostChosen) {
+        const bool folderMade = CreateFolderWithParents(target.base);
+        // Root is never refused by the kernel, so a read-only file is checked for here (a path
+        // with nothing there is not read-only: one look-up answers both).
+        if (folderMade && platform::IsReadOnly(path)) {
+            Report(kMsgErrorOpeningFile, path);
+            --count_;
+            return false;
+        }
+        outputFile_ = CreateOutputFile(path, mode);
+    } else {
+        FolderResult folders = outputFolders_.Open(target);
+        for (int attempt = 0; folders == FolderResult::kOk; ++attempt) {
+            const platform::FolderHandle& folder = outputFolders_.Current();
+            outputFile_ = folder.CreateFile(target.fileName, mode);
+            if (!outputFile_.IsOpen() && outputFile_.Error() == EEXIST) {
+                // Something of the name is there: a read-only file stays (checked here, as root
+                // is never refused by the kernel); anything else but a folder is replaced.
+                if (folder.IsChildReadOnly(target.fileName)) {
+                    Report(kMsgErrorOpeningFile, path);
+                    --count_;
+                    return false;
+                }
+                folder.RemoveFile(target.fileName);
+                outputFile_ = folder.CreateFile(target.fileName, mode);
+            }
+            // A folder kept open from an earlier entry may have been removed since: the folders
+            // are opened (and made) once more.
+            if (outputFile_.IsOpen() || outputFile_.Error() != ENOENT || attempt > 0)
+                break;
+            outputFolders_.Clear();
+            folders = outputFolders_.Open(target);
+        }
+        if (folders == FolderResult::kUnsafe || folders == FolderResult::kNameRefused) {
+            Report(folders == FolderResult::kUnsafe ? kMsgUnsafeEntryPath : kMsgNameNotAccepted,
+                   entry.name);
+            --count_;
+            return false;
+        }
+        if (folders != FolderResult::kOk) {
+            Report(kMsgErrorOpeningFile, path);
+            --count_;
+            return false;
+        }
     }
-    // Root is never refused by the kernel, so a read-only file is checked for here (a path
-    // with nothing there is not read-only: one look-up answers both).
-    if (platform::IsReadOnly(path)) {
-        Report(kMsgErrorOpeningFile, path);
-        --count_;
-        return;
-    }
-    outputFile_ = CreateOutputFile(path);
     if (!outputFile_.IsOpen()) {
         if (IsNameRefusal(outputFile_.Error())) {
             Report(kMsgNameNotAccepted, entry.name);
@@ -337,8 +369,27 @@ void TExtractorBase::WriteEntryFile(EntryToExtract& entry, ArchiveInput& input,
             Report(kMsgErrorOpeningFile, path);
         }
         --count_;
-        return;
+        return false;
     }
+    return true;
+}
+
+void TExtractorBase::RemovePartialFile(const OutputTarget& target) {
+    if (target.hostChosen) {
+        platform::RemoveFile(target.Path());
+    } else {
+        outputFolders_.Current().RemoveFile(target.fileName);
+    }
+}
+
+void TExtractorBase::WriteEntryFile(EntryToExtract& entry, ArchiveInput& input,
+                                    const OutputTarget& target, uint32_t attributes) {
+    const std::string path = target.Path();
+    unsigned mode = kDefaultFileMode;
+    const bool restored =
+        RestoreFileAttr && attributes != kArchiveAttribute && RestoredMode(entry, attributes, mode);
+    if (!CreateEntryFile(entry, target, mode))
+        return;
     outputPath_ = path;
     bool decoded = false;
     const uint32_t finished = DecodeIntoSink(entry, input, path, decoded);
@@ -346,17 +397,17 @@ void TExtractorBase::WriteEntryFile(EntryToExtract& entry, ArchiveInput& input,
     if (writeFailed_) {
         // A cut-off file is worse than none: it goes, and the failed write was reported.
         outputFile_.Close();
-        platform::RemoveFile(path);
+        RemovePartialFile(target);
         if (diskFull_)
             throw EArchiveFatal(kMsgDiskFull);  // nothing more fits: the run ends
         return;
     }
-    SetFileDate(path, entry.dosDateTime);
+    // Date and permissions go through the open file: no look-up of the path again.
+    outputFile_.SetModified(FileDate(entry.dosDateTime));
+    if (restored && (mode & CreationMask()))
+        outputFile_.SetPermissions(mode);
     if (!outputFile_.Close())
         Report(kMsgErrorClosingFile, path);
-    if (RestoreFileAttr && attributes != kArchiveAttribute) {
-        RestoreAttributes(path, entry, attributes);
-    }
     GiveVerdict(path, decoded && !cancel_ && CrcMatches(entry.crc, finished));
 }
 
@@ -505,24 +556,35 @@ void TExtractorBase::WriteBlock(const uint8_t* data, size_t n, bool pump) {
         PumpMessages();
 }
 
-void TExtractorBase::SetFileDate(const std::string& path, uint32_t entryDate) {
+time_t TExtractorBase::FileDate(uint32_t entryDate) const {
     uint32_t date = entryDate;
     if (DateAttribute == daSysDate)
         date = platform::UnixToDosDateTime(std::time(nullptr));
     if (DateAttribute == daMaxFileDate)
         date = static_cast<uint32_t>(maxDate_);
-    platform::SetFileModified(path, platform::DosDateTimeToUnix(date));
+    return platform::DosDateTimeToUnix(date);
 }
 
-void TExtractorBase::RestoreAttributes(const std::string& path, const EntryToExtract& entry,
-                                       uint32_t attributes) {
+unsigned TExtractorBase::CreationMask() {
+    if (!creationMask_)
+        creationMask_ = platform::FileCreationMask();
+    return *creationMask_;
+}
+
+bool TExtractorBase::RestoredMode(const EntryToExtract& entry, uint32_t attributes,
+                                  unsigned& mode) {
     if ((entry.versionMadeBy >> 8) == kHostUnix) {
-        const unsigned mode = (attributes >> 16) & 0777;
-        if (mode)
-            platform::SetPermissions(path, mode);
-    } else if (attributes & kReadOnlyAttribute) {
-        platform::SetReadOnly(path, true);
+        const unsigned stored = (attributes >> 16) & 0777;
+        if (stored == 0)
+            return false;
+        mode = stored;
+        return true;
     }
+    if ((attributes & kReadOnlyAttribute) == 0)
+        return false;
+    // The bits a new file gets, without any write bit.
+    mode = kDefaultFileMode & ~CreationMask() & ~0222u;
+    return true;
 }
 
 }  // namespace kelvara::archive

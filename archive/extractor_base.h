@@ -4,7 +4,9 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -157,9 +159,17 @@ class TExtractorBase : public TArchiveCommon {
     bool BeginCheck(OutputTarget& target);
     bool ConfirmOverwrite(OutputTarget& target);
     void GiveVerdict(const std::string& path, bool passed);
-    void SetFileDate(const std::string& path, uint32_t entryDate);
-    void RestoreAttributes(const std::string& path, const EntryToExtract& entry,
-                           uint32_t attributes);
+    // The last-write time the output file gets.
+    time_t FileDate(uint32_t entryDate) const;
+    // The permission bits the output file is to have when they are not the default ones (false
+    // leaves mode alone): the file is created with them, and they are set again when the umask
+    // took any away.
+    bool RestoredMode(const EntryToExtract& entry, uint32_t attributes, unsigned& mode);
+    unsigned CreationMask();
+    // Creates the output file, replacing a file of that name that is not read-only. Reports
+    // (and takes the entry out of the count) when it cannot.
+    bool CreateEntryFile(const EntryToExtract& entry, const OutputTarget& target, unsigned mode);
+    void RemovePartialFile(const OutputTarget& target);
     void WriteEntryFile(EntryToExtract& entry, ArchiveInput& input, const OutputTarget& target,
                         uint32_t attributes);
 
@@ -174,6 +184,8 @@ class TExtractorBase : public TArchiveCommon {
     bool diskFull_ = false;
 
     platform::FileHandle outputFile_;
+    OutputFolders outputFolders_;                 // open during a run, closed at its end
+    std::optional<unsigned> creationMask_;        // the umask, read once per run when first needed
     std::vector<uint8_t>* memorySink_ = nullptr;  // takes the blocks instead of outputFile_
     std::string outputPath_;
     uint32_t crc_ = 0;

@@ -167,10 +167,79 @@ FolderResult CreateTargetFolders(const OutputTarget& target) {
     return FolderResult::kOk;
 }
 
-platform::FileHandle CreateOutputFile(const std::string& path) {
+platform::FileHandle CreateOutputFile(const std::string& path, unsigned mode) {
     // A folder stays and makes the creation fail; anything else (a symbolic link included) goes.
     platform::RemoveFile(path);
-    return platform::FileHandle::CreateNew(path);
+    return platform::FileHandle::CreateNew(path, mode);
+}
+
+FolderResult OutputFolders::Open(const OutputTarget& target) {
+    if (!baseFolder_.IsOpen() || base_ != target.base) {
+        Clear();
+        if (!CreateFolderWithParents(target.base))
+            return FolderResult::kFailed;
+        baseFolder_ = platform::FolderHandle::Open(target.base.empty() ? "." : target.base);
+        if (!baseFolder_.IsOpen())
+            return FolderResult::kFailed;
+        base_ = target.base;
+    }
+    std::vector<std::string_view> parts;
+    const std::string_view folder = target.folder;
+    size_t start = 0;
+    while (start < folder.size()) {
+        size_t end = folder.find('/', start);
+        if (end == std::string_view::npos)
+            end = folder.size();
+        const std::string_view part = folder.substr(start, end - start);
+        start = end + 1;
+        if (part == "..")
+            return FolderResult::kUnsafe;
+        if (!part.empty() && part != ".")
+            parts.push_back(part);
+    }
+    // Keep the open folders the new target shares with the last one.
+    size_t kept = 0;
+    while (kept < names_.size() && kept < parts.size() && names_[kept] == parts[kept])
+        ++kept;
+    while (kept > 0 && !folders_[kept - 1].IsOpen())
+        --kept;
+    names_.resize(kept);
+    folders_.resize(kept);
+    for (size_t i = kept; i < parts.size(); ++i) {
+        const platform::FolderHandle& parent = folders_.empty() ? baseFolder_ : folders_.back();
+        const std::string name(parts[i]);
+        platform::FolderHandle child = parent.OpenChild(name);
+        if (!child.IsOpen() && child.Error() == ENOENT) {
+            const int error = parent.CreateChild(name);
+            if (error != 0 && error != EEXIST)
+                return IsNameRefusal(error) ? FolderResult::kNameRefused : FolderResult::kFailed;
+            child = parent.OpenChild(name);
+        }
+        if (!child.IsOpen()) {
+            if (IsNameRefusal(child.Error()))
+                return FolderResult::kNameRefused;
+            // A symbolic link is refused, never followed; a file in the way simply fails.
+            return parent.ChildTypeOf(name) == platform::ChildType::kSymlink
+                       ? FolderResult::kUnsafe
+                       : FolderResult::kFailed;
+        }
+        names_.push_back(name);
+        folders_.push_back(std::move(child));
+        if (folders_.size() > kMaxOpen)
+            folders_[folders_.size() - 1 - kMaxOpen] = platform::FolderHandle();
+    }
+    return FolderResult::kOk;
+}
+
+const platform::FolderHandle& OutputFolders::Current() const {
+    return folders_.empty() ? baseFolder_ : folders_.back();
+}
+
+void OutputFolders::Clear() {
+    folders_.clear();
+    names_.clear();
+    baseFolder_ = platform::FolderHandle();
+    base_.clear();
 }
 
 }  // namespace kelvara::archive

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/file_handle.h"
 
@@ -56,8 +57,34 @@ bool CreateFolderWithParents(const std::string& path);
 // refuses gives kNameRefused.
 FolderResult CreateTargetFolders(const OutputTarget& target);
 
-// Replaces any file of that name by a new empty one, never following a symbolic link; on
-// failure the handle is not open and its Error() tells why.
-platform::FileHandle CreateOutputFile(const std::string& path);
+// Replaces any file of that name by a new empty one (mode less the umask), never following a
+// symbolic link; on failure the handle is not open and its Error() tells why.
+platform::FileHandle CreateOutputFile(const std::string& path, unsigned mode = 0666);
+
+// The folders of the latest output file, held open from the target's base down, so that the
+// next file in the same folder (or a neighbouring one) is created without looking up or
+// creating anything on the way. Each folder below the base is opened by name from its parent
+// without following a symbolic link: nothing is written outside the base, even when a folder
+// is swapped for a link while the run goes on.
+class OutputFolders {
+  public:
+    // Opens the target's base (created with its parents when missing) and its folders below
+    // it, creating those that are missing. A symbolic link on the way gives kUnsafe, a name the
+    // file system refuses kNameRefused.
+    FolderResult Open(const OutputTarget& target);
+    // The target's own folder after Open gave kOk.
+    const platform::FolderHandle& Current() const;
+    // Closes every folder; the next Open starts from the base again.
+    void Clear();
+
+  private:
+    // Deep trees keep only the innermost folders open, so the handles stay few.
+    static constexpr size_t kMaxOpen = 64;
+
+    std::string base_;
+    platform::FolderHandle baseFolder_;
+    std::vector<std::string> names_;               // the folders below the base, outermost first
+    std::vector<platform::FolderHandle> folders_;  // folders_[i] holds names_[0..i]; may be closed
+};
 
 }  // namespace kelvara::archive

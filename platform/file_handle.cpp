@@ -33,8 +33,14 @@ FileHandle FileHandle::OpenForReading(const std::string& path) {
     return FileHandle(fd, fd < 0 ? errno : 0);
 }
 
-FileHandle FileHandle::CreateNew(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+namespace {
+
+constexpr int kCreateFlags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
+
+}  // namespace
+
+FileHandle FileHandle::CreateNew(const std::string& path, unsigned mode) {
+    const int fd = ::open(path.c_str(), kCreateFlags, static_cast<mode_t>(mode & 0777));
     return FileHandle(fd, fd < 0 ? errno : 0);
 }
 
@@ -102,6 +108,26 @@ size_t FileHandle::WriteAll(const void* data, size_t n) {
     return done;
 }
 
+bool FileHandle::SetModified(time_t when) {
+    struct timespec times[2];
+    times[0].tv_sec = when;
+    times[0].tv_nsec = 0;
+    times[1] = times[0];
+    if (::futimens(fd_, times) != 0) {
+        error_ = errno;
+        return false;
+    }
+    return true;
+}
+
+bool FileHandle::SetPermissions(unsigned mode) {
+    if (::fchmod(fd_, static_cast<mode_t>(mode & 0777)) != 0) {
+        error_ = errno;
+        return false;
+    }
+    return true;
+}
+
 bool FileHandle::Close() {
     if (fd_ < 0)
         return true;
@@ -112,6 +138,73 @@ bool FileHandle::Close() {
         return false;
     }
     return true;
+}
+
+FolderHandle::~FolderHandle() {
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+FolderHandle::FolderHandle(FolderHandle&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)), error_(std::exchange(other.error_, 0)) {}
+
+FolderHandle& FolderHandle::operator=(FolderHandle&& other) noexcept {
+    if (this != &other) {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = std::exchange(other.fd_, -1);
+        error_ = std::exchange(other.error_, 0);
+    }
+    return *this;
+}
+
+FolderHandle FolderHandle::Open(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    return FolderHandle(fd, fd < 0 ? errno : 0);
+}
+
+FolderHandle FolderHandle::OpenChild(const std::string& name) const {
+    // O_PATH needs no read permission on the folder, only search permission on the way.
+    const int fd = ::openat(fd_, name.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    return FolderHandle(fd, fd < 0 ? errno : 0);
+}
+
+int FolderHandle::CreateChild(const std::string& name) const {
+    return ::mkdirat(fd_, name.c_str(), 0777) == 0 ? 0 : errno;
+}
+
+ChildType FolderHandle::ChildTypeOf(const std::string& name, int* error) const {
+    struct stat st;
+    if (::fstatat(fd_, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+        if (error)
+            *error = errno;
+        return ChildType::kNone;
+    }
+    if (error)
+        *error = 0;
+    return S_ISLNK(st.st_mode)   ? ChildType::kSymlink
+           : S_ISDIR(st.st_mode) ? ChildType::kFolder
+                                 : ChildType::kOther;
+}
+
+bool FolderHandle::IsChildReadOnly(const std::string& name) const {
+    struct stat st;
+    return ::fstatat(fd_, name.c_str(), &st, 0) == 0 && (st.st_mode & S_IWUSR) == 0;
+}
+
+FileHandle FolderHandle::CreateFile(const std::string& name, unsigned mode) const {
+    const int fd = ::openat(fd_, name.c_str(), kCreateFlags, static_cast<mode_t>(mode & 0777));
+    return FileHandle(fd, fd < 0 ? errno : 0);
+}
+
+bool FolderHandle::RemoveFile(const std::string& name) const {
+    int error = 0;
+    const ChildType type = ChildTypeOf(name, &error);
+    if (type == ChildType::kNone)
+        return error == ENOENT;
+    if (type == ChildType::kFolder)
+        return false;
+    return ::unlinkat(fd_, name.c_str(), 0) == 0;
 }
 
 bool IsOutOfSpace(int error) {

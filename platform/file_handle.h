@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <ctime>
 #include <optional>
 #include <string>
 
@@ -30,10 +31,10 @@ class FileHandle {
     // Opens an existing file (or folder, device, ...) for reading. Check IsOpen(); Error()
     // tells why it failed.
     static FileHandle OpenForReading(const std::string& path);
-    // Creates a new, empty file for writing (mode 0666 less the umask). Fails (EEXIST) when
+    // Creates a new, empty file for writing (mode less the umask). Fails (EEXIST) when
     // anything of that name exists, a symbolic link included: the link is never followed, so
     // nothing is written where it points.
-    static FileHandle CreateNew(const std::string& path);
+    static FileHandle CreateNew(const std::string& path, unsigned mode = 0666);
 
     bool IsOpen() const { return fd_ >= 0; }
     // The error number of the latest failure (0 when there was none).
@@ -50,15 +51,65 @@ class FileHandle {
     // Writes all n bytes at the file position, going on after short writes; returns how many
     // were written (fewer only on a failure).
     size_t WriteAll(const void* data, size_t n);
+    // Sets the open file's access and modification times.
+    bool SetModified(time_t when);
+    // Applies permission bits to the open file (only 0777: never setuid, setgid or sticky).
+    bool SetPermissions(unsigned mode);
     // Closes the file; false when the system reports a failure (a delayed write error, for
     // one). The handle is closed afterwards either way.
     bool Close();
 
   private:
+    friend class FolderHandle;
     explicit FileHandle(int fd, int error) : fd_(fd), error_(error) {}
 
     int fd_ = -1;
     mutable int error_ = 0;
+};
+
+// What a name in a folder is, looked at without following a symbolic link.
+enum class ChildType { kNone, kFolder, kSymlink, kOther };
+
+// An open folder in which files and folders are looked up and created by name, relative to the
+// folder itself: once opened, a folder cannot be swapped for a symbolic link under the caller.
+// Closed when it goes out of scope.
+class FolderHandle {
+  public:
+    FolderHandle() = default;
+    ~FolderHandle();
+    FolderHandle(FolderHandle&& other) noexcept;
+    FolderHandle& operator=(FolderHandle&& other) noexcept;
+    FolderHandle(const FolderHandle&) = delete;
+    FolderHandle& operator=(const FolderHandle&) = delete;
+
+    // Opens a folder by path (symbolic links on the way are followed: the caller chose it).
+    static FolderHandle Open(const std::string& path);
+
+    bool IsOpen() const { return fd_ >= 0; }
+    int Error() const { return error_; }
+
+    // Opens the sub-folder `name` (one component). Never follows a symbolic link: a link, like
+    // a file, fails (ELOOP or ENOTDIR; ChildTypeOf tells which).
+    FolderHandle OpenChild(const std::string& name) const;
+    // Creates the sub-folder `name` (mode 0777 less the umask): 0 or the error number (EEXIST
+    // when anything of that name is there, a symbolic link included).
+    int CreateChild(const std::string& name) const;
+    // What `name` is, without following a symbolic link; kNone with the error number in error.
+    ChildType ChildTypeOf(const std::string& name, int* error = nullptr) const;
+    // True when `name` (a link followed) exists and its owner has no write permission bit.
+    bool IsChildReadOnly(const std::string& name) const;
+    // Creates the new, empty file `name` for writing (mode less the umask); fails (EEXIST) when
+    // anything of that name exists, never following a symbolic link.
+    FileHandle CreateFile(const std::string& name, unsigned mode) const;
+    // Removes `name` unless it is a folder (a symbolic link itself, never its target); true when
+    // nothing of that name is left.
+    bool RemoveFile(const std::string& name) const;
+
+  private:
+    explicit FolderHandle(int fd, int error) : fd_(fd), error_(error) {}
+
+    int fd_ = -1;
+    int error_ = 0;
 };
 
 // True for an error number that means the file system is full (no space or quota left).

@@ -168,6 +168,24 @@ std::optional<uint64_t> FreeSpace(const std::string& path) {
     }
 }
 
+unsigned FileCreationMask() {
+    // Read where the system shows it, so the mask is never changed, even for a moment, under
+    // another thread that creates files.
+    if (FILE* status = std::fopen("/proc/self/status", "re")) {
+        char line[256];
+        unsigned mask = 0;
+        bool found = false;
+        while (!found && std::fgets(line, sizeof line, status))
+            found = std::sscanf(line, "Umask: %o", &mask) == 1;
+        std::fclose(status);
+        if (found)
+            return mask & 0777;
+    }
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+    return static_cast<unsigned>(mask) & 0777;
+}
+
 bool RemoveFile(const std::string& path) {
     struct stat st;
     if (lstat(path.c_str(), &st) != 0)

@@ -64,6 +64,9 @@ bool SetPermissions(const std::string& path, unsigned mode);
 // up through its nearest existing parent folder. Empty when the system cannot tell.
 std::optional<uint64_t> FreeSpace(const std::string& path);
 
+// The process's file-creation mask (the permission bits that new files and folders lose).
+unsigned FileCreationMask();
+
 // Removes a file (not a folder); true when it is gone afterwards.
 bool RemoveFile(const std::string& path);
 // Deletes a file, a symbolic link (not its target) or a folder with everything in it. True
