@@ -10,15 +10,15 @@
 
 namespace kelvara::platform {
 
-FileHandle::~FileHandle() {
+OwnedDescriptor::~OwnedDescriptor() {
     if (fd_ >= 0)
         ::close(fd_);
 }
 
-FileHandle::FileHandle(FileHandle&& other) noexcept
+OwnedDescriptor::OwnedDescriptor(OwnedDescriptor&& other) noexcept
     : fd_(std::exchange(other.fd_, -1)), error_(std::exchange(other.error_, 0)) {}
 
-FileHandle& FileHandle::operator=(FileHandle&& other) noexcept {
+OwnedDescriptor& OwnedDescriptor::operator=(OwnedDescriptor&& other) noexcept {
     if (this != &other) {
         if (fd_ >= 0)
             ::close(fd_);
@@ -138,24 +138,6 @@ bool FileHandle::Close() {
         return false;
     }
     return true;
-}
-
-FolderHandle::~FolderHandle() {
-    if (fd_ >= 0)
-        ::close(fd_);
-}
-
-FolderHandle::FolderHandle(FolderHandle&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)), error_(std::exchange(other.error_, 0)) {}
-
-FolderHandle& FolderHandle::operator=(FolderHandle&& other) noexcept {
-    if (this != &other) {
-        if (fd_ >= 0)
-            ::close(fd_);
-        fd_ = std::exchange(other.fd_, -1);
-        error_ = std::exchange(other.error_, 0);
-    }
-    return *this;
 }
 
 FolderHandle FolderHandle::Open(const std::string& path) {

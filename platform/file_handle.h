@@ -18,15 +18,31 @@ struct FileStatus {
     uint64_t size = 0;  // 0 for a file whose size is not known in advance (pipe, device)
 };
 
+// A descriptor owned by one object, with the error number of its latest failure: closed when
+// it goes out of scope, moved, never copied.
+class OwnedDescriptor {
+  public:
+    bool IsOpen() const { return fd_ >= 0; }
+    // The error number of the latest failure (0 when there was none).
+    int Error() const { return error_; }
+
+  protected:
+    OwnedDescriptor() = default;
+    OwnedDescriptor(int fd, int error) : fd_(fd), error_(error) {}
+    ~OwnedDescriptor();
+    OwnedDescriptor(OwnedDescriptor&& other) noexcept;
+    OwnedDescriptor& operator=(OwnedDescriptor&& other) noexcept;
+    OwnedDescriptor(const OwnedDescriptor&) = delete;
+    OwnedDescriptor& operator=(const OwnedDescriptor&) = delete;
+
+    int fd_ = -1;
+    mutable int error_ = 0;
+};
+
 // A handle is used by one thread at a time. Closed when it goes out of scope.
-class FileHandle {
+class FileHandle : public OwnedDescriptor {
   public:
     FileHandle() = default;
-    ~FileHandle();
-    FileHandle(FileHandle&& other) noexcept;
-    FileHandle& operator=(FileHandle&& other) noexcept;
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
 
     // Opens an existing file (or folder, device, ...) for reading. Check IsOpen(); Error()
     // tells why it failed.
@@ -35,10 +51,6 @@ class FileHandle {
     // anything of that name exists, a symbolic link included: the link is never followed, so
     // nothing is written where it points.
     static FileHandle CreateNew(const std::string& path, unsigned mode = 0666);
-
-    bool IsOpen() const { return fd_ >= 0; }
-    // The error number of the latest failure (0 when there was none).
-    int Error() const { return error_; }
 
     // The file's type and size, from the open file itself; empty on failure.
     std::optional<FileStatus> Status() const;
@@ -61,10 +73,7 @@ class FileHandle {
 
   private:
     friend class FolderHandle;
-    explicit FileHandle(int fd, int error) : fd_(fd), error_(error) {}
-
-    int fd_ = -1;
-    mutable int error_ = 0;
+    explicit FileHandle(int fd, int error) : OwnedDescriptor(fd, error) {}
 };
 
 // What a name in a folder is, looked at without following a symbolic link.
@@ -73,20 +82,12 @@ enum class ChildType { kNone, kFolder, kSymlink, kOther };
 // An open folder in which files and folders are looked up and created by name, relative to the
 // folder itself: once opened, a folder cannot be swapped for a symbolic link under the caller.
 // Closed when it goes out of scope.
-class FolderHandle {
+class FolderHandle : public OwnedDescriptor {
   public:
     FolderHandle() = default;
-    ~FolderHandle();
-    FolderHandle(FolderHandle&& other) noexcept;
-    FolderHandle& operator=(FolderHandle&& other) noexcept;
-    FolderHandle(const FolderHandle&) = delete;
-    FolderHandle& operator=(const FolderHandle&) = delete;
 
     // Opens a folder by path (symbolic links on the way are followed: the caller chose it).
     static FolderHandle Open(const std::string& path);
-
-    bool IsOpen() const { return fd_ >= 0; }
-    int Error() const { return error_; }
 
     // Opens the sub-folder `name` (one component). Never follows a symbolic link: a link, like
     // a file, fails (ELOOP or ENOTDIR; ChildTypeOf tells which).
@@ -106,10 +107,7 @@ class FolderHandle {
     bool RemoveFile(const std::string& name) const;
 
   private:
-    explicit FolderHandle(int fd, int error) : fd_(fd), error_(error) {}
-
-    int fd_ = -1;
-    int error_ = 0;
+    explicit FolderHandle(int fd, int error) : OwnedDescriptor(fd, error) {}
 };
 
 // True for an error number that means the file system is full (no space or quota left).
