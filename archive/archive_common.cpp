@@ -27,16 +27,14 @@ std::unique_ptr<ArchiveInput> TArchiveCommon::TakeRecognisedInput() {
 void TArchiveCommon::SetArchiveFile(const std::string& path) {
     layout_ = ArchiveLayout{};
     recognisedInput_.reset();
-    // Looked at before anything is opened: opening a named pipe would wait for a writer.
-    if (!platform::IsRegularFile(path)) {
-        arcType_ = atNA;
-        archiveFile_.clear();
-        return;
-    }
+    // Opening waits for nothing (a named pipe opens at once) and takes regular files only; a
+    // path that is no regular file names no archive at all.
     archiveFile_ = path;
     auto input = std::make_unique<ArchiveInput>();
     if (!input->Open(path)) {
         arcType_ = atNA;
+        if (!platform::IsRegularFile(path))
+            archiveFile_.clear();
         return;
     }
     layout_ = RecogniseArchive(*input, path);

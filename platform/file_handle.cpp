@@ -29,7 +29,9 @@ OwnedDescriptor& OwnedDescriptor::operator=(OwnedDescriptor&& other) noexcept {
 }
 
 FileHandle FileHandle::OpenForReading(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK: a named pipe without a writer opens at once instead of waiting for one; reads
+    // of regular files ignore it.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     return FileHandle(fd, fd < 0 ? errno : 0);
 }
 

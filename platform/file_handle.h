@@ -44,8 +44,9 @@ class FileHandle : public OwnedDescriptor {
   public:
     FileHandle() = default;
 
-    // Opens an existing file (or folder, device, ...) for reading. Check IsOpen(); Error()
-    // tells why it failed.
+    // Opens an existing file (or folder, device, ...) for reading, never waiting: a named pipe
+    // opens at once and reads nothing until written to. Check IsOpen(); Error() tells why it
+    // failed.
     static FileHandle OpenForReading(const std::string& path);
     // Creates a new, empty file for writing (mode less the umask). Fails (EEXIST) when
     // anything of that name exists, a symbolic link included: the link is never followed, so

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/process.h"
 #include "testkit/temp_folder.h"
 
 namespace kelvara::textview {
@@ -132,6 +133,9 @@ TEST(TextFileLoading, LoadsFilesAndNamesUnopenableOnes) {
             EXPECT_GT(std::string(e.what()).size(), path.size() + 20);
         }
     }
+    // A named pipe that nobody writes to reads as empty at once instead of waiting for a writer.
+    ASSERT_EQ(platform::RunProcess("mkfifo", {dir / "pipe.txt"}).exitCode, 0);
+    EXPECT_TRUE(LoadTextFile(dir / "pipe.txt").lines.size() <= 1);
 }
 
 }  // namespace
