@@ -60,6 +60,12 @@ void TFolderTreeView::DeleteSelected() {
             RefreshNode(node);
         throw EFolderTreeError("Delete of " + path + " failed");
     }
+    // Taken out of the tree first: the selection moves on (and the watched folders are worked
+    // out again) while the node is still whole, not from inside its destructor.
+    if (QTreeWidgetItem* parent = node->parent())
+        parent->removeChild(node);
+    else
+        takeTopLevelItem(indexOfTopLevelItem(node));
     delete node;
     emit ItemsChanged();
 }
