@@ -11,24 +11,12 @@ namespace kelvara::cli {
 // "crc-fail NAME", or the reports about it as unzip prints them; reports about the archive as a
 // whole go to stderr. The last line is "tested N, failed M".
 int CmdTest(const Args& args, std::ostream& out, std::ostream& err) {
-    std::optional<std::string> password;
-    size_t i = 0;
-    for (; i < args.size() && args[i].size() > 1 && args[i][0] == '-'; ++i) {
-        if (args[i] == "--") {
-            ++i;
-            break;
-        }
-        if (args[i] != "-p")
-            return UsageError(err, "test", "unknown option " + args[i]);
-        if (i + 1 >= args.size())
-            return UsageError(err, "test", args[i] + " needs a value");
-        password = args[++i];
-    }
-    if (i >= args.size())
-        return UsageError(err, "test", "missing ARCHIVE");
+    const std::optional<ArchiveArguments> parsed = ParseArchiveArguments(args, "test", {"-p"}, err);
+    if (!parsed)
+        return 2;
 
     archive::TZipExtractor zip;
-    SelectEntries(zip, args, i, password);
+    SelectEntries(zip, args, *parsed);
 
     bool failed = false;
     bool inEntry = false;  // between OnBegin and OnEnd of one entry

@@ -9,31 +9,14 @@ namespace kelvara::cli {
 // unzip [-o DIR] [-p PASSWORD] ARCHIVE [MASK...]: extracts the selected entries, prints every
 // report and every failed CRC check, and ends with the count.
 int CmdUnzip(const Args& args, std::ostream& out, std::ostream& err) {
-    std::string folder = ".";
-    std::optional<std::string> password;
-    size_t i = 0;
-    for (; i < args.size() && args[i].size() > 1 && args[i][0] == '-'; ++i) {
-        if (args[i] == "--") {
-            ++i;
-            break;
-        }
-        if (args[i] != "-o" && args[i] != "-p") {
-            return UsageError(err, "unzip", "unknown option " + args[i]);
-        }
-        if (i + 1 >= args.size())
-            return UsageError(err, "unzip", args[i] + " needs a value");
-        if (args[i] == "-o") {
-            folder = args[++i];
-        } else {
-            password = args[++i];
-        }
-    }
-    if (i >= args.size())
-        return UsageError(err, "unzip", "missing ARCHIVE");
+    const std::optional<ArchiveArguments> parsed =
+        ParseArchiveArguments(args, "unzip", {"-o", "-p"}, err);
+    if (!parsed)
+        return 2;
 
     archive::TZipExtractor zip;
-    SelectEntries(zip, args, i, password);
-    zip.SetExtractDir(folder);
+    SelectEntries(zip, args, *parsed);
+    zip.SetExtractDir(parsed->Value("-o").value_or("."));
 
     bool failed = false;
     zip.OnError = [&](archive::TArchiveCommon&, const std::string& name, int id,

@@ -34,24 +34,6 @@ int ChannelsFor(int colorType) {
     return colorType == 2 ? 3 : colorType == 4 ? 2 : colorType == 6 ? 4 : 1;
 }
 
-int Predict(int type, int left, int up, int upLeft) {
-    switch (type) {
-        case 1:
-            return left;
-        case 2:
-            return up;
-        case 3:
-            return (left + up) / 2;
-        case 4: {
-            const int p = left + up - upLeft;
-            const int pa = std::abs(p - left), pb = std::abs(p - up), pc = std::abs(p - upLeft);
-            return pa <= pb && pa <= pc ? left : pb <= pc ? up : upLeft;
-        }
-        default:
-            return 0;
-    }
-}
-
 // Packs samples of one pass row into scanline bytes.
 std::string PackRow(const SampleImage& image, const Pass& pass, uint32_t y, uint32_t count) {
     const int depth = image.bitDepth;
@@ -195,6 +177,24 @@ uint32_t OverWhite(uint32_t colour, unsigned alpha) {
 }
 
 }  // namespace
+
+int Predict(int type, int left, int up, int upLeft) {
+    switch (type) {
+        case 1:
+            return left;
+        case 2:
+            return up;
+        case 3:
+            return (left + up) / 2;
+        case 4: {
+            const int p = left + up - upLeft;
+            const int pa = std::abs(p - left), pb = std::abs(p - up), pc = std::abs(p - upLeft);
+            return pa <= pb && pa <= pc ? left : pb <= pc ? up : upLeft;
+        }
+        default:
+            return 0;
+    }
+}
 
 int SampleImage::Channels() const {
     return ChannelsFor(colorType);

@@ -14,6 +14,9 @@ std::string PngChunk(const std::string& name, const std::string& data);
 std::string IhdrData(uint32_t width, uint32_t height, int bitDepth, int colorType,
                      int interlace = 0, int compression = 0);
 std::string ZlibCompress(const std::string& raw);
+// The byte a filter type predicts from the left, upper and upper-left bytes, as the PNG
+// standard states it (0 for type 0 and unknown types).
+int Predict(int type, int left, int up, int upLeft);
 
 // An image as samples: channels per pixel, each sample below 2^bitDepth, rows top-down.
 struct SampleImage {

@@ -16,29 +16,10 @@
 #include "png/png_graphic.h"
 #include "png/png_render.h"
 #include "png/png_scanline.h"
+#include "testkit/png_files.h"
 
 namespace kelvara::png {
 namespace {
-
-// The byte a filter type predicts from the left (a), upper (b) and upper-left (c) bytes, as the
-// standard states it.
-int Predicted(int type, int a, int b, int c) {
-    switch (type) {
-        case 1:
-            return a;
-        case 2:
-            return b;
-        case 3:
-            return (a + b) / 2;
-        case 4: {
-            const int p = a + b - c;
-            const int pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
-            return pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
-        }
-        default:
-            return 0;
-    }
-}
 
 std::string BigEndian(uint32_t value) {
     return {char(value >> 24), char(value >> 16), char(value >> 8), char(value)};
@@ -108,7 +89,7 @@ std::string Filtered(uint32_t width, uint32_t height, unsigned channels, bool in
                 const int a = i >= channels ? row[i - channels] : 0;
                 const int b = above[i];
                 const int c = i >= channels ? above[i - channels] : 0;
-                raw += char(row[i] - Predicted(type, a, b, c));
+                raw += char(row[i] - test::Predict(type, a, b, c));
             }
             above.swap(row);
         }
@@ -289,7 +270,7 @@ std::vector<uint8_t> ReferenceUnfilter(int type, std::vector<uint8_t> line,
         const int a = i >= distance ? line[i - distance] : 0;
         const int b = above[i];
         const int c = i >= distance ? above[i - distance] : 0;
-        line[i] = uint8_t(line[i] + Predicted(type, a, b, c));
+        line[i] = uint8_t(line[i] + test::Predict(type, a, b, c));
     }
     return line;
 }
